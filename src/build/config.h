@@ -1,0 +1,9 @@
+// The configuration file "compiler.cfg": one section per compiler, which
+// replaces the compiler settings it names.
+#pragma once
+
+// Reads the section of "compiler.cfg" in the working directory that belongs to compiler
+// (name heads the section of a NAMED compiler); settings it does not name keep their values.
+void processCFG(int compiler, const char *name);
+// 1 if every character of s is a decimal digit (the empty string too), else 0.
+int IsNumeric(const char *s);

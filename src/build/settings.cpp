@@ -1,0 +1,38 @@
+// Compiler settings.
+#include "build/settings.h"
+
+#ifndef VORN_HOST_GCC
+#define VORN_HOST_GCC "/usr/bin/gcc"
+#endif
+
+int comp = GCC;
+const char *ext2 = nullptr;
+const char *ext_src = nullptr;
+const char *ext_obj = nullptr;
+const char *ext_exe = nullptr;
+const char *compiler1 = nullptr;
+const char *compiler2 = nullptr;
+int compiler_flag = 0;
+int compiler_parms = 0;
+const char *linker1 = nullptr;
+const char *linker2 = nullptr;
+int linker_flag = 0;
+int linker_parms = 0;
+
+void InstallGccSettings() {
+  comp = GCC;
+  ext2 = "_C.C";
+  ext_src = "C";
+  ext_exe = "exe";
+  compiler1 = VORN_HOST_GCC;  // the host's gcc, found when Vorn was configured
+  compiler2 = "gcc %s -o %s"; // gcc compiles a ".C" file as C++
+  compiler_flag = SRC | EXE;
+  linker_flag = 0;
+}
+
+void ResetSettings() {
+  comp = GCC;
+  ext2 = ext_src = ext_obj = ext_exe = nullptr;
+  compiler1 = compiler2 = linker1 = linker2 = nullptr;
+  compiler_flag = compiler_parms = linker_flag = linker_parms = 0;
+}

@@ -1,0 +1,119 @@
+// Build and run steps.
+//
+// Each step is a child process, waited for before the next. Its wait status
+// becomes a pass result: the exit status as it is (0 success, 1 the program
+// reported errors, anything else another failure), 256 + N for a child ended
+// by signal N, -1 and -2 for a failed fork or wait. A program that cannot be
+// started is a failure: the child says why and exits with 127.
+#include "build/steps.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "build/cmdline.h"
+#include "build/settings.h"
+
+// The parent's messages for one kind of pass.
+struct PassMessages {
+  const char *forkFailed; // result -1
+  const char *waitFailed; // result -2
+  const char *errors;     // result 1
+  const char *failed;     // any other result: this prefix, then what happened to the child
+};
+
+static const PassMessages CompileMessages = {
+    "Fork of compilation pass failed\n", "Compilation internal pass ended abnormally\n",
+    "Compilation internal pass ended with compilation errors\n",
+    "Compilation internal pass failed: "};
+static const PassMessages LinkMessages = {
+    "Fork of link pass failed\n", "Link internal pass ended abnormally\n",
+    "Link internal pass ended with errors\n", "Link internal pass failed: "};
+static const PassMessages PrintMessages = {"Fork of print pass failed\n",
+                                           "printf pass ended abnormally\n",
+                                           "Print pass ended with errors\n", "Print pass failed: "};
+
+// Word i of args, or "" past its end (for the link step's diagnostic).
+static const char *Word(const std::vector<std::string> &args, size_t i) {
+  return i < args.size() ? args[i].c_str() : "";
+}
+
+// Starts program with args in a child and waits for it. diagnostic is what
+// the child writes to standard error when the program cannot be started.
+static int RunPass(const char *program, const std::vector<std::string> &args,
+                   const std::string &diagnostic) {
+  std::vector<char *> argv;
+  for (const std::string &word : args) argv.push_back(const_cast<char *>(word.c_str()));
+  argv.push_back(nullptr);
+  fflush(stdout);  // our own output stays ahead of the child's
+  fflush(stderr);
+  pid_t pid = fork();
+  if (pid < 0) return PassForkFailed;
+  if (pid == 0) {
+    execv(program, argv.data());
+    fputs(diagnostic.c_str(), stderr);
+    perror("");
+    _exit(127);
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return PassWaitFailed;
+  if (WIFSIGNALED(status)) return PassSignalBase + WTERMSIG(status);
+  return WEXITSTATUS(status);
+}
+
+// Prints the parent's message for a pass result.
+static void Report(int result, const PassMessages &messages) {
+  if (result == 0) return;
+  if (result == PassForkFailed) {
+    printf("%s", messages.forkFailed);
+  } else if (result == PassWaitFailed) {
+    printf("%s", messages.waitFailed);
+  } else if (result == 1) {
+    printf("%s", messages.errors);
+  } else if (result >= PassSignalBase) {
+    int signal = result - PassSignalBase;
+    fprintf(stderr, "%sterminated by signal %d (%s)\n", messages.failed, signal, strsignal(signal));
+  } else {
+    fprintf(stderr, "%sexit status %d\n", messages.failed, result);
+  }
+  fflush(stdout);
+}
+
+int exec_compiler(const char *codeName, const char *exeName) {
+  std::vector<std::string> args =
+      execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
+  std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
+  int result = RunPass(compiler1, args, diagnostic);
+  Report(result, CompileMessages);
+  // Linking after a failed compile could only pick up a stale object.
+  if (linker_flag == 0 || result != 0) return result;
+  args = execArgs(linker2, linker_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
+  diagnostic = std::string("execv(") + linker1 + "," + Word(args, 0) + " " + Word(args, 1) + " " +
+               Word(args, 2) + " " + Word(args, 3) + " :";
+  result = RunPass(linker1, args, diagnostic);
+  Report(result, LinkMessages);
+  return result;
+}
+
+int call_cc(const char *codeName, const char *exeName) { return exec_compiler(codeName, exeName); }
+
+const char *GeneratorPath(const char *exeName) {
+  static std::string path;
+  path = strchr(exeName, '/') != nullptr ? exeName : std::string("./") + exeName;
+  return path.c_str();
+}
+
+int call_pgm(const char *exeName, const char *finalName) {
+  const char *path = GeneratorPath(exeName);
+  std::string diagnostic = std::string("execl(") + path + "," + exeName + " " + finalName + " :";
+  int result = RunPass(path, {exeName, finalName}, diagnostic);
+  Report(result, PrintMessages);
+  return result;
+}

@@ -1,0 +1,16 @@
+// Build and run steps: compile (and link) the generator program, then run it.
+#pragma once
+
+// Pass results besides a child's own exit status (1 to 255).
+constexpr int PassForkFailed = -1; // the child could not be created
+constexpr int PassWaitFailed = -2; // the wait did not return the child
+constexpr int PassSignalBase = 256; // 256 + N: the child was ended by signal N
+
+// Compiles (and links) the code file into the executable; the build result (0: success).
+int call_cc(const char *codeName, const char *exeName);
+// The compile step, then the link step when one is configured and the compile succeeded.
+int exec_compiler(const char *codeName, const char *exeName);
+// Runs the generator program with the final source's name; its pass result (0: success).
+int call_pgm(const char *exeName, const char *finalName);
+// The path by which the generator program is started: its name, or "./" + name when it has no '/'.
+const char *GeneratorPath(const char *exeName);

@@ -1,0 +1,63 @@
+// The command line.
+#include "driver/options.h"
+
+#include "build/settings.h"
+#include "generator/macro.h"
+
+const char *const UsageText =
+    "Format: vorn -c[input file] -o[output file] -O[temporary macro C executable step file] "
+    "-m{temporary macro C file] -M {parameters for macro executable step]\n";
+
+void HandleMacroArgs(int i, int argc, char **) {
+  FirstArg = i + 1;
+  ArgumentsNumber = argc - i;
+}
+
+// Opens an input for reading; the last input named wins.
+static void OpenInput(RunNames &names, const std::string &name) {
+  if (names.stream != nullptr) fclose(names.stream);
+  names.input = name;
+  names.named = true;
+  names.stream = fopen(name.c_str(), "r");
+}
+
+// "-c" name: ".C" is added unless the option's second-to-last character is '.'.
+static std::string InputOption(const std::string &arg) {
+  std::string value = arg.substr(2);
+  return arg[arg.size() - 2] == '.' ? value : value + ".C";
+}
+
+void ExamineArgs(int argc, char **argv, RunNames &names) {
+  for (int i = 0; i < argc; i++) {
+    std::string arg = argv[i];
+    if (arg[0] != '-') {
+      OpenInput(names, arg);
+      return;
+    }
+    char letter = arg.size() > 1 ? arg[1] : '\0';
+    std::string value = arg.size() > 2 ? arg.substr(2) : "";
+    switch (letter) {
+      case 'c': OpenInput(names, InputOption(arg)); break;
+      case 'o': names.final = value + ".C"; break;
+      case 'O': names.exe = value + ".exe"; break;
+      case 'm':
+        names.code = value + ".C";
+        names.macro = value + ".mac";
+        break;
+      case 'l': break;
+      case 'M': HandleMacroArgs(i, argc, argv); return;
+      default: fprintf(stderr, "Unrecognized option %s\n", arg.c_str());
+    }
+  }
+}
+
+void DeriveNames(RunNames &names) {
+  std::string base = names.input;
+  if (base.size() >= 2 && base.compare(base.size() - 2, 2, ".C") == 0) base.resize(base.size() - 2);
+  if (names.code.empty()) {
+    names.code = base + ext2;
+    names.macro = base + "_M.mac";
+  }
+  if (names.exe.empty()) names.exe = base + "_C.exe";
+  if (names.final.empty()) names.final = base + "_new.C";
+}

@@ -1,0 +1,24 @@
+// The command line: options, the input name, and the names of the files a run writes.
+#pragma once
+#include <cstdio>
+#include <string>
+
+// What the command line names; an empty name is one no option set.
+struct RunNames {
+  std::string input;  // the source file as named
+  std::string code;   // the code file (the generator program)
+  std::string macro;  // the macro file
+  std::string exe;    // the compiled generator program
+  std::string final;  // the final source the generator writes
+  FILE *stream = nullptr; // the input opened for reading; null when it could not be
+  bool named = false; // an input name was given
+};
+
+extern const char *const UsageText; // printed when there are no arguments
+
+// Examines the arguments after the program name, left to right; opens each input named.
+void ExamineArgs(int argc, char **argv, RunNames &names);
+// Records the macro-parameter window for an "-M" at index i of the argument list (program name not counted).
+void HandleMacroArgs(int i, int argc, char **argv);
+// Derives the names no option set from the input name.
+void DeriveNames(RunNames &names);

@@ -1,0 +1,21 @@
+// Line directives: "#line" lines in the generated files, and print statements
+// that put "#line" lines into the final source when the text jumps.
+#pragma once
+#include <cstdio>
+#include <string>
+
+extern int OldLineCounter;      // line given to the last PnumT or PnumH call; -3 at start
+extern std::string oldFname;    // file name of the last final-source directive decision
+extern int First;               // 1: a directive is wanted even for line 1
+extern int PnumChanged;         // the gate: a final-source directive may be written only while 1
+extern int NoPnum;              // 1 inside a macro block: no final-source directive
+extern const size_t MaxDirectiveName; // longest name a final-source directive carries (95)
+
+// Writes "#line N \"name\"" to a generated file.
+void Pnum(FILE *file, int line, const char *name);
+// Writes a final-source directive statement if the line jumped or the file changed.
+void PnumT(int line, const char *name);
+// Variant for line 1 of a file, called by the bookkeeping probe while a print statement is pending.
+void PnumH(int line, const char *name);
+// Puts the line-directive state back to its start state.
+void ResetLineDirectives();

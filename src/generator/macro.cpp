@@ -1,0 +1,124 @@
+// Macro constructs.
+#include "generator/macro.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "generator/flags.h"
+#include "generator/linedir.h"
+#include "generator/output.h"
+#include "generator/text.h"
+#include "scanner/input_stack.h"
+#include "scanner/scanner.h"
+
+char **saveArgv = nullptr;
+int FirstArg = 0;
+int ArgumentsNumber = 0;
+
+void ResetMacro() {
+  saveArgv = nullptr;
+  FirstArg = 0;
+  ArgumentsNumber = 0;
+}
+
+void PrintError(const char *message) { printf("%s\n", message); }
+
+static std::string_view Piece() { return std::string_view(yytext, static_cast<size_t>(yyleng)); }
+
+void StartMacro() {
+  // Text left pending by a block that an embedded expression ended goes out
+  // first, so the macro file keeps the order of the source.
+  FlushBuffer(MacroFile);
+  if (is_macro == 1)
+    PrintError("Already in macro state");
+  else
+    is_macro = 1;
+  Line();
+  NoPnum = 1;
+  Pnum(outfileM, LastFile->line, LastFile->fname.c_str());
+}
+
+void EndMacro() {
+  FlushBuffer(MacroFile);
+  if (is_macro == 0)
+    PrintError("Not in macro state\n");
+  else
+    is_macro = 0;
+  Line();
+  NoPnum = 0;
+  PnumChanged = 1;
+}
+
+static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The name of an include line ("##include <name>" or "##include \"name\""),
+// or false when the line is no include.
+static bool IncludeName(std::string_view line, std::string &name) {
+  if (line.size() < 10 || line.substr(0, 9) != "##include" || !IsBlank(line[9])) return false;
+  size_t at = 10;
+  while (at < line.size() && IsBlank(line[at])) at++;
+  if (at >= line.size() || (line[at] != '<' && line[at] != '"')) return false;
+  char closing = line[at] == '<' ? '>' : '"';
+  size_t end = line.find(closing, at + 1);
+  size_t newline = line.find('\n', at + 1);
+  if (end == std::string_view::npos || (newline != std::string_view::npos && newline < end))
+    return false;
+  name.assign(line.substr(at + 1, end - at - 1));
+  return true;
+}
+
+void MacroLine() {
+  std::string_view line = Piece();
+  std::string name;
+  if (IncludeName(line, name)) {
+    IncludeFile(name.c_str());
+    PnumChanged = 1;
+    First = 1;
+    return;
+  }
+  PrintChar(CodeFile, '\n');
+  Pnum(outfileT, LastFile->line, LastFile->fname.c_str());
+  PrintText(CodeFile, line.substr(2));
+  FlushBuffer1(CodeFile);
+}
+
+static bool IsBlankOnly(std::string_view text) {
+  for (char c : text)
+    if (!IsBlank(c)) return false;
+  return true;
+}
+
+void MacroString(int form) {
+  AskLineDirective();
+  if (in_text == 1) {
+    PrintText(CodeFile, "\");\n");
+    in_text = 0;
+  }
+  is_macro = 0;
+  std::string_view piece = Piece();
+  piece.remove_suffix(2);
+  if (form == 1) {
+    PrintStr(CodeFile, "%s", piece.substr(3));
+    return;
+  }
+  std::string_view expression = piece.substr(2);
+  if (IsBlankOnly(expression)) {
+    // "fprintf(stdcom,_printType(_ftype1()),);" would not compile.
+    std::string message = "Empty embedded expression at line " + std::to_string(LastFile->line) +
+                          " of " + LastFile->fname;
+    PrintError(message.c_str());
+    return;
+  }
+  PrintText(CodeFile, "fprintf(stdcom,");
+  PrintStr(CodeFile, "_printType(_ftype1(%s))", expression);
+  PrintStr(CodeFile, ",%s);", expression);
+}
+
+void MacroParm() {
+  int n = yytext[1] - '0';
+  if (n < ArgumentsNumber)
+    TextString(0, saveArgv[FirstArg + n]);
+  else
+    fprintf(stderr, "Invalid input argument used %d\n", n);
+}

@@ -1,0 +1,224 @@
+// Output streams and buffering.
+//
+// Buffered text (PrintText, PrintChar) collects until a flush; direct text
+// (PrintExact, PrintStr, PrintLine) flushes first, so each file receives the
+// text in the order of the calls. The code buffer is where a text statement is
+// assembled; the finishing flush completes one that is still open.
+//
+// Buffers are std::string: a piece longer than the threshold is held whole,
+// and NUL bytes of the input travel through like any other byte.
+#include "generator/output.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "generator/flags.h"
+#include "generator/linedir.h"
+#include "scanner/input_stack.h"
+
+FILE *outfileT = nullptr;
+FILE *outfileM = nullptr;
+std::string BufferT;
+std::string BufferM;
+int LastPLine = -2;
+const char *const strt = "fprintf(stdcom";
+const int strtL = 14;
+const char *const ENDBUF = ");\n";
+const int ENDBUFL = 3;
+const char *const TextHead = "fprintf(stdcom,\"%s\",\"";
+const size_t FlushThreshold = 2000;
+
+static int FailedFile = -1;  // first file whose write failed, -1 while none did
+static int FailedErrno = 0;  // errno of that failure
+
+static FILE *StreamOf(int type) { return type == CodeFile ? outfileT : outfileM; }
+
+static void NoteFailure(FILE *file) {
+  if (FailedFile >= 0) return;
+  FailedFile = file == outfileT ? CodeFile : MacroFile;
+  FailedErrno = errno;
+}
+
+void WriteRaw(FILE *file, std::string_view bytes) {
+  if (bytes.empty()) return;
+  if (fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) NoteFailure(file);
+}
+
+int WriteFailure(int *err) {
+  if (err != nullptr) *err = FailedErrno;
+  return FailedFile;
+}
+
+int openFiles(const char *codeName, const char *macroName) {
+  outfileM = fopen(macroName, "w");
+  if (outfileM == nullptr) {
+    std::string error_msg = std::string("Could not open macro file ") + macroName + ": ";
+    perror(error_msg.c_str());
+    return 0;
+  }
+  outfileT = fopen(codeName, "w");
+  if (outfileT == nullptr) {
+    std::string error_msg = std::string("Could not open code file ") + codeName + ": ";
+    perror(error_msg.c_str());
+    return 0;
+  }
+  BufferT.clear();
+  BufferM.clear();
+  return 1;
+}
+
+int CloseFiles() {
+  FlushBuffer(BothFiles);
+  if (fclose(outfileM) != 0) NoteFailure(outfileM);
+  if (fclose(outfileT) != 0) NoteFailure(outfileT);
+  outfileM = outfileT = nullptr;
+  return FailedFile < 0;
+}
+
+// Bookkeeping for a print statement about to reach the code file: records
+// its input line. Returns 1 when the line neither repeats nor follows the last
+// one (the caller may then owe a directive for line 1).
+static int RecordPrintLine() {
+  int &line = LastFile->line;
+  if (line == LastPLine) return 0;
+  if (static_cast<long long>(line) == static_cast<long long>(LastPLine) + 1) {
+    LastPLine++;
+    return 0;
+  }
+  if (line == 0) line = 1;
+  return 1;
+}
+
+int Printf(FILE *file, const char *format, std::string_view text) {
+  if (file == outfileT && LastFile != nullptr && text.compare(0, strtL, strt) == 0 &&
+      RecordPrintLine())
+    LastPLine = LastFile->line;
+  // Every format takes exactly one string; the text is written by its length.
+  const char *hole = strstr(format, "%s");
+  std::string_view head(format, hole ? hole - format : strlen(format));
+  std::string_view tail(hole ? hole + 2 : "");
+  WriteRaw(file, head);
+  if (hole) WriteRaw(file, text);
+  WriteRaw(file, tail);
+  return static_cast<int>(head.size() + (hole ? text.size() : 0) + tail.size());
+}
+
+void FlushBufferPr(int type) {
+  if (type != CodeFile || LastFile == nullptr) return;
+  size_t start = BufferT.find_first_not_of("\n ");
+  if (start == std::string::npos || BufferT.compare(start, strtL - 1, strt, strtL - 1) != 0)
+    return;
+  if (!RecordPrintLine()) return;
+  if (LastFile->line == 1) PnumH(1, LastFile->fname.c_str());
+  LastPLine = LastFile->line;
+}
+
+// A text counts as terminated when it ends in "\");\n", or when the three
+// characters before its last one are ");\n".
+static bool Terminated(const std::string &text) {
+  size_t len = text.size();
+  if (len < 4) return false;
+  return text.compare(len - 4, 4, "\");\n") == 0 || text.compare(len - 4, ENDBUFL, ENDBUF) == 0;
+}
+
+void FlushBuffer(int type) {
+  if (type != MacroFile && !BufferT.empty()) {
+    if (!Terminated(BufferT) && BufferT.find('"') != std::string::npos) {
+      BufferT += '"';
+      BufferT += ENDBUF;
+      in_text = 0;  // the statement is complete: the next text opens a new one
+    }
+    Printf(outfileT, "%s", BufferT);
+    BufferT.clear();
+  }
+  if (type != CodeFile && !BufferM.empty()) {
+    Printf(outfileM, "%s", BufferM);
+    BufferM.clear();
+  }
+}
+
+void FlushBuffer1(int type) {
+  if (type != MacroFile && !BufferT.empty()) {
+    Printf(outfileT, "%s", BufferT);
+    BufferT.clear();
+  }
+  if (type != CodeFile && !BufferM.empty()) {
+    Printf(outfileM, "%s", BufferM);
+    BufferM.clear();
+  }
+}
+
+// Writes out the pending code text before an append that would pass the
+// threshold. A text statement open at its end is completed here and reopened
+// in the emptied buffer, so that the threshold never splits a statement.
+static void SpillCode() {
+  if (!in_text) {
+    FlushBuffer1(CodeFile);
+    return;
+  }
+  BufferT += '"';
+  BufferT += ENDBUF;
+  Printf(outfileT, "%s", BufferT);
+  BufferT = TextHead;
+}
+
+void PrintText(int type, std::string_view text) {
+  if (type == CodeFile) {
+    if (BufferT.size() + text.size() > FlushThreshold)
+      SpillCode();
+    else
+      FlushBufferPr(CodeFile);
+    BufferT.append(text);
+    return;
+  }
+  if (BufferM.size() + text.size() > FlushThreshold) FlushBuffer1(MacroFile);
+  BufferM.append(text);
+  if (!text.empty() && text.back() == '\n') FlushBuffer1(MacroFile);
+}
+
+void PrintChar(int type, char c) {
+  if (type == CodeFile) {
+    if (BufferT.size() + 1 > FlushThreshold) SpillCode();
+    BufferT.push_back(c);
+    if (c == '\n') FlushBuffer(CodeFile);
+    return;
+  }
+  if (BufferM.size() + 1 > FlushThreshold) FlushBuffer1(MacroFile);
+  BufferM.push_back(c);
+  if (c == '"') FlushBuffer1(MacroFile);
+}
+
+void PrintExact(int type, const char *format, std::string_view text) {
+  FlushBufferPr(type);
+  FlushBuffer(type);
+  Printf(StreamOf(type), format, text);
+}
+
+void PrintStr(int, const char *format, std::string_view text) {
+  FlushBufferPr(CodeFile);
+  FlushBuffer1(CodeFile);
+  Printf(outfileT, format, text);
+}
+
+void PrintLine(int type, std::string_view line) {
+  FlushBuffer1(type);
+  Printf(StreamOf(type), "%s\n", line);
+}
+
+void PrintNL() { PrintText(CodeFile, "\n"); }
+
+void PrintNL1() {
+  PrintNL();
+  PrintText(CodeFile, "fprintf(stdcom,\"\\n\");\n");
+}
+
+void ResetOutput() {
+  if (outfileM != nullptr) fclose(outfileM);
+  if (outfileT != nullptr) fclose(outfileT);
+  outfileM = outfileT = nullptr;
+  BufferT.clear();
+  BufferM.clear();
+  LastPLine = -2;
+  FailedFile = -1;
+  FailedErrno = 0;
+}

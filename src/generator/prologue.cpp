@@ -1,0 +1,76 @@
+// Fixed beginning and end of the generated program.
+#include "generator/prologue.h"
+
+#include "build/settings.h"
+#include "generator/flags.h"
+#include "generator/output.h"
+
+// The support library of the generator program, in the order it is written:
+// the type overloads that pick a print format for "##expr##", the format
+// table, and AddQuotes for macro code. A long prints with "%ld".
+static const char *const SupportLines[] = {
+    "int _ftype1(char p) { return 1;}",
+    "int _ftype1(short p) { return 2;}",
+    "int _ftype1(int p) { return 3;}",
+    "int _ftype1(long p) { return 4;}",
+    "int _ftype1(float p) { return 5; }",
+    "int _ftype1(double p) { return 6;}",
+    "int _ftype1(char* p) { return 7;}",
+    "int _ftype1(void **p) { return 0;}",
+    "int _ftype1(void * p) { return 0; }",
+    "int _ftype1(void) { return 8; }",
+    "#define _Ftype(a)  _ftype(&a)",
+    "char *_printType(int tp) {",
+    "static char frm[5];",
+    "frm[0] = 37;",
+    " switch(tp) {",
+    " case 1: frm[1]='c'; break;",
+    " case 2:",
+    "case 3: frm[1]='d'; break;",
+    "case 4: frm[1]='l'; frm[2]='d'; frm[3]=0; return(frm);",
+    "case 5:",
+    "case 6: frm[1]='g'; break;",
+    "case 7: frm[1]='s'; break;",
+    "case 8: frm[0]=0; break;",
+    "default: fprintf(stderr, \"Unsuported type\\n\");",
+    "frm[0]=0; break;",
+    "} frm[2] = 0; return(frm);}",
+    "char *res = NULL;",
+    "unsigned int sizeRes = 0;",
+    "char *AddQuotes(char *inp)",
+    "{",
+    "  if (strlen(inp) + 3 > sizeRes) {",
+    "    if (sizeRes != 0)",
+    "      free(res);",
+    "    res = (char *) malloc(strlen(inp)+3);",
+    "    sizeRes = strlen(inp)+3;",
+    "    res[0] = '\\\"';",
+    "  }",
+};
+
+void PrintHeaders(const char *finalName, const char *macroName) {
+  bool msc = comp == MSC;
+  PrintLine(MacroFile, "// C macro file");
+  PrintLine(CodeFile, "#include <stdio.h>");
+  PrintLine(MacroFile, "#include <string.h>");
+  PrintLine(MacroFile, "#include <stdlib.h>");
+  PrintLine(CodeFile, "FILE *stdcom;");
+  for (const char *line : SupportLines) PrintLine(MacroFile, line);
+  PrintLine(MacroFile, msc ? "  strcpy_s(&res[1], sizeRes, inp);" : "  strcpy(&res[1], inp);");
+  PrintLine(MacroFile, msc ? "  strcat_s(res, sizeRes, \"\\\"\");" : "  strcat(res, \"\\\"\");");
+  PrintLine(MacroFile, "  return(res);");
+  PrintLine(MacroFile, "}");
+  PrintLine(CodeFile, "// C output file");
+  PrintExact(CodeFile, "#include \"%s\"\n", macroName);
+  PrintLine(CodeFile, "int main() {");
+  PrintExact(CodeFile, msc ? "fopen_s(&stdcom,\"%s\",\"w\");\n" : "stdcom = fopen(\"%s\",\"w\");\n",
+             finalName);
+}
+
+int PrintEpilogue() {
+  if (in_text == 1) PrintText(CodeFile, "\");\n");
+  FlushBuffer(BothFiles);
+  PrintLine(CodeFile, "fclose(stdcom);");
+  PrintLine(CodeFile, "}");
+  return CloseFiles();
+}

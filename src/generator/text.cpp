@@ -1,0 +1,180 @@
+// Text translation.
+//
+// A run of ordinary characters is gathered into one open text statement,
+// fprintf(stdcom,"%s","..."), in the code buffer. Special characters get a
+// statement of their own that prints them with %c; literals and comments are
+// escaped so that the final source receives exactly the bytes written. Inside
+// a macro block, characters and literals are copied to the macro file as they
+// are.
+#include "generator/text.h"
+
+#include <string>
+
+#include "generator/flags.h"
+#include "generator/linedir.h"
+#include "generator/output.h"
+#include "scanner/input_stack.h"
+#include "scanner/scanner.h"
+
+// A C string cannot hold a NUL byte, so inside a print statement's string a
+// NUL closes the statement, prints itself with %c, and opens a new statement.
+static const char NulUnit[] = "\");fprintf(stdcom, \"%c\",'\\0');fprintf(stdcom,\"%s\",\"";
+
+// Appends the escaped form of c, as it must stand inside a string of the
+// generated C. With visible set (string literals, -M words), a raw newline or
+// tab becomes the two-character escape in the final source; otherwise every
+// byte reaches the final source as itself.
+static void AppendUnit(std::string &out, char c, bool visible) {
+  switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += visible ? "\\\\n" : "\\n"; break;
+    case '\t': out += visible ? "\\\\t" : "\t"; break;
+    case '\r': out += "\\r"; break;
+    case '\0': out += NulUnit; break;
+    default: out += c;
+  }
+}
+
+// Copies source with each backslash doubled, each double quote escaped, and
+// line breaks and NUL bytes written so that they survive the generated string.
+static void convert_sl(std::string &destination, std::string_view source) {
+  for (char c : source) AppendUnit(destination, c, false);
+}
+
+static bool IsSpecial(char c) {
+  switch (c) {
+    case '\n': case '\t': case '\v': case '\b': case '\r': case '\f': case '\\': case '\0':
+      return true;
+    default:
+      return false;
+  }
+}
+
+void OpenText() {
+  if (in_text != 0) return;
+  PrintText(CodeFile, TextHead);
+  in_text = 1;
+}
+
+void CloseText() {
+  if (in_text != 1) return;
+  PrintText(CodeFile, "\");");
+  in_text = 0;
+}
+
+void AskLineDirective() {
+  if (NoPnum != 0 || PnumChanged != 1 || LastFile == nullptr) return;
+  // On line 1 the bookkeeping probe writes the directive itself, ahead of
+  // the pending print statement; asking here as well would print it twice.
+  if (LastFile->line == 1 && LastPLine != 0 && LastPLine != 1) return;
+  PnumT(LastFile->line, LastFile->fname.c_str());
+  PnumChanged = 0;
+}
+
+void print_spch(char c) {
+  char letter;
+  switch (c) {
+    case '\n': letter = 'n'; break;
+    case '\t': letter = 't'; break;
+    case '\v': letter = 'v'; break;
+    case '\b': letter = 'b'; break;
+    case '\r': letter = 'r'; break;
+    case '\f': letter = 'f'; break;
+    case '\\': letter = '\\'; break;
+    default: letter = '0';  // only a NUL byte gets here
+  }
+  PrintExact(CodeFile, "%s'\\", "fprintf(stdcom, \"%c\",");
+  PrintExact(CodeFile, "%s');", std::string_view(&letter, 1));
+}
+
+void TranslateChar(char c) {
+  if (is_macro == 1) {
+    if (c == '\n')
+      PrintText(MacroFile, "\n");
+    else
+      PrintChar(MacroFile, c);
+    return;
+  }
+  if (c != '\n' && NoPnum == 0 && PnumChanged == 1) {
+    PnumT(LastFile->line, LastFile->fname.c_str());
+    PnumChanged = 0;
+  }
+  if (c == '\n') PnumChanged = 1;
+  if (IsSpecial(c)) {
+    in_text = 0;  // print_spch's flush completes the open statement
+    print_spch(c);
+    return;
+  }
+  OpenText();
+  if (c == '"')
+    PrintText(CodeFile, "\\\"");  // one unit, so a flush never separates the two
+  else
+    PrintChar(CodeFile, c);
+}
+
+void TextChar() { TranslateChar(yytext[0]); }
+
+// A character literal gets a statement of its own.
+static void CharLiteral(std::string_view literal) {
+  PrintText(CodeFile, "\");");
+  in_text = 0;
+  PrintText(CodeFile, "fprintf(stdcom,\"%s\",");
+  std::string converted;
+  convert_sl(converted, literal);
+  PrintStr(CodeFile, "\"%s\");", converted);
+}
+
+void TextString(int form, std::string_view text) {
+  if (is_macro == 1) {
+    CloseText();
+    PrintText(MacroFile, text);
+    return;
+  }
+  AskLineDirective();
+  OpenText();
+  if (form == 1) {
+    CharLiteral(text);
+    return;
+  }
+  // Unit by unit, so that a flush never cuts an escape in two.
+  std::string unit;
+  for (char c : text) {
+    unit.clear();
+    AppendUnit(unit, c, true);
+    PrintText(CodeFile, unit);
+  }
+}
+
+// One whole statement for a comment or an "AN" run; a final newline of the
+// piece is left out of the string and written after the statement.
+static void PieceStatement(std::string_view piece) {
+  bool newline = !piece.empty() && piece.back() == '\n';
+  if (newline) piece.remove_suffix(1);
+  std::string converted;
+  convert_sl(converted, piece);
+  if (in_text == 1) FlushBuffer(CodeFile);
+  PrintText(CodeFile, TextHead);
+  PrintStr(CodeFile, "%s\");", converted);
+  if (newline) PrintNL();
+  in_text = 0;
+}
+
+static std::string_view Piece() { return std::string_view(yytext, static_cast<size_t>(yyleng)); }
+
+void PrintString() {
+  AskLineDirective();
+  PieceStatement(Piece());
+}
+
+void PrintStringNL() {
+  if (NoPnum == 0 && PnumChanged == 1) PnumT(LastFile->line, LastFile->fname.c_str());
+  PieceStatement(Piece());
+}
+
+void PrintAN() {
+  if (is_macro == 1)
+    PrintText(MacroFile, Piece());  // part of macro code, like any other macro text
+  else
+    PrintString();
+}

@@ -1,0 +1,24 @@
+// Text translation: ordinary text, literals and comments become print statements.
+#pragma once
+#include <string_view>
+
+// Opens a text statement in the code buffer unless one is open.
+void OpenText();
+// Closes the open text statement.
+void CloseText();
+// Translates the single character yytext[0].
+void TextChar();
+// Translates one character of text (TextChar's work, for callers with their own character).
+void TranslateChar(char c);
+// Translates a character literal (form 1), or a string literal or -M word (form 0).
+void TextString(int form, std::string_view text);
+// Writes the statement that prints one special character.
+void print_spch(char c);
+// Translates a block comment in yytext as one statement.
+void PrintString();
+// Translates a "//" comment line in yytext, after a possible line directive.
+void PrintStringNL();
+// Translates an "AN" run: a statement of its own in text, a copy inside a macro block.
+void PrintAN();
+// Asks for a final-source directive before a piece that begins the text of a line.
+void AskLineDirective();

@@ -1,0 +1,10 @@
+// Scanner rule actions that do more than one call, so that every rule of the
+// rule file stays a single call.
+#pragma once
+
+// A "//" comment with its newline: statement, line count, gate, newline statement.
+void CommentLine();
+// A "##" line: macro line, line count, flush of both streams.
+void MacroLineAction();
+// A newline of text: translated, then counted.
+void NewlineAction();

@@ -1,0 +1,34 @@
+// The stack of open input files: the source file at the bottom, one entry for
+// each include in progress. The top entry's line and name are what every
+// line directive reports.
+#pragma once
+#include <cstdio>
+#include <string>
+
+struct yy_buffer_state;
+
+struct Files {
+  FILE *file = nullptr;                // the open stream of this input file
+  std::string fname;                   // the path as written (include) or as named (bottom entry)
+  int line = 0;                        // the line being scanned, counting from 1
+  Files *next = nullptr;               // the including file's entry; null for the bottom entry
+  yy_buffer_state *savedBuf = nullptr; // this file's scanner buffer while it includes another
+};
+
+extern Files *LastFile;   // the top entry; null before the driver makes one and after the last file ended
+extern int IncludeDepth;  // number of include entries above the bottom entry
+extern const int MaxIncludeDepth; // deeper includes are refused with a message
+extern int AtLineStart;   // 1 when the last piece of the current file ended with a newline (or none was read)
+
+// Adds 1 to the current line; a count that would overflow becomes 0.
+void Line();
+// Opens an include file and makes it the top of the stack.
+void IncludeFile(const char *path);
+// Releases the current scanner buffer and resumes f's saved buffer.
+void swBuf(Files *f);
+// Makes the bottom entry for the input stream; it becomes LastFile.
+Files *PushBottom(FILE *stream);
+// Pops the finished top entry (closing an include's stream); returns the entry that resumes, or null.
+Files *PopFile();
+// Releases every entry and the scanner's buffers (back to the start state).
+void ResetInputStack();

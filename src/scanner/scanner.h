@@ -1,0 +1,26 @@
+// The scanner's interface: cuts the current input into the pieces of the
+// macro language and runs one translation action for each.
+#pragma once
+#include <cstdio>
+
+struct yy_buffer_state;
+
+extern char *yytext; // text of the current piece, NUL-terminated while its action runs
+extern int yyleng;   // length of the current piece in bytes
+extern FILE *yyin;   // stream of the current input file
+
+// Scans the current input file to its end, running each piece's action; returns 0.
+int yylex();
+// Makes a new scanner buffer on a stream, at line start.
+yy_buffer_state *yy_create_buffer(FILE *stream, int size);
+// Makes b the current buffer; yyin becomes its stream.
+void yy_switch_to_buffer(yy_buffer_state *b);
+// Releases a buffer.
+void yy_delete_buffer(yy_buffer_state *b);
+// The current buffer, or null when none is current.
+yy_buffer_state *CurrentScanBuffer();
+// Releases the scanner's buffers and state, so that the next yylex starts afresh on yyin.
+int yylex_destroy();
+
+// The size of every scanner buffer.
+constexpr int ScanBufSize = 16384;
