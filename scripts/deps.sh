@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what Vorn needs to build and test, where it is missing (Debian, as root).
+set -euo pipefail
+missing=()
+command -v flex >/dev/null || missing+=(flex)
+command -v cmake >/dev/null || missing+=(cmake)
+command -v g++ >/dev/null || missing+=(g++)
+command -v gcc >/dev/null || missing+=(gcc)
+command -v make >/dev/null || missing+=(make)
+[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,52 @@
+// Test support: temporary directories, in-process translation, and runs of
+// the vorn program and of the host compiler.
+#pragma once
+#include <string>
+#include <vector>
+
+// Lines of the prologue in each generated file.
+constexpr int CodePrologueLines = 6;
+constexpr int MacroPrologueLines = 44;
+
+// A fresh directory that is the working directory while the object lives.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  std::string path;
+ private:
+  std::string saved_;
+};
+
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, const std::string &content);
+// text without its first n lines.
+std::string DropLines(const std::string &text, int n);
+
+// What an in-process translation wrote.
+struct Generated {
+  int ok = 0;           // TranslateInput's result
+  std::string code;     // code file after its prologue
+  std::string macro;    // macro file after its prologue
+  std::string codeAll;  // the whole code file
+  std::string macroAll; // the whole macro file
+};
+
+// Translates source (written to name in the working directory) in-process, as
+// "vorn name -M words...", after putting every subsystem back to its start state.
+Generated Translate(const std::string &source, const std::vector<std::string> &words = {},
+                    const std::string &name = "s.C");
+
+// Compiles name_C.C with the host gcc and runs it; the final source name_new.C
+// it wrote, or "<gcc failed>" / "<run failed>".
+std::string BuildFinal(const std::string &base = "s");
+
+// One run of build/vorn in the working directory.
+struct RunResult {
+  int status = -1;    // exit status, or -1 when it did not exit normally
+  std::string out;    // standard output
+  std::string err;    // standard error
+};
+RunResult RunVorn(const std::vector<std::string> &args);
+// Runs a shell command in the working directory; its exit status.
+int Shell(const std::string &command);
