@@ -57,6 +57,7 @@ static int RunPass(const char *program, const std::vector<std::string> &args,
   pid_t pid = fork();
   if (pid < 0) return PassForkFailed;
   if (pid == 0) {
+    signal(SIGXFSZ, SIG_DFL);  // the children get the default our own run set aside
     execv(program, argv.data());
     fputs(diagnostic.c_str(), stderr);
     perror("");

@@ -1,6 +1,11 @@
 // The command line.
 #include "driver/options.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "build/settings.h"
 #include "generator/macro.h"
 
@@ -13,12 +18,19 @@ void HandleMacroArgs(int i, int argc, char **) {
   ArgumentsNumber = argc - i;
 }
 
-// Opens an input for reading; the last input named wins.
+// Opens an input for reading; the last input named wins. A directory opens
+// but cannot be read, so it counts as an input that could not be opened.
 static void OpenInput(RunNames &names, const std::string &name) {
   if (names.stream != nullptr) fclose(names.stream);
   names.input = name;
   names.named = true;
   names.stream = fopen(name.c_str(), "r");
+  struct stat st;
+  if (names.stream != nullptr && fstat(fileno(names.stream), &st) == 0 && S_ISDIR(st.st_mode)) {
+    fprintf(stderr, "Cannot read input file %s: %s\n", name.c_str(), strerror(EISDIR));
+    fclose(names.stream);
+    names.stream = nullptr;
+  }
 }
 
 // "-c" name: ".C" is added unless the option's second-to-last character is '.'.

@@ -8,3 +8,7 @@ void CommentLine();
 void MacroLineAction();
 // A newline of text: translated, then counted.
 void NewlineAction();
+// A block comment: translated, then its inner line breaks counted.
+void BlockComment();
+// A string (form 0) or character (form 1) literal: translated, then its inner line breaks counted.
+void Literal(int form);
