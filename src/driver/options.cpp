@@ -13,6 +13,22 @@ const char *const UsageText =
     "Format: vorn -c[input file] -o[output file] -O[temporary macro C executable step file] "
     "-m{temporary macro C file] -M {parameters for macro executable step]\n";
 
+int InfoOption(int argc, char **argv) {
+  for (int i = 0; i < argc && argv[i][0] == '-'; i++) {
+    std::string arg = argv[i];
+    if (arg == "--help") {
+      printf("%s", UsageText);
+      return 1;
+    }
+    if (arg == "--version") {
+      printf("Vorn version 1.0\n");
+      return 1;
+    }
+    if (arg == "-M") break;
+  }
+  return 0;
+}
+
 void HandleMacroArgs(int i, int argc, char **) {
   FirstArg = i + 1;
   ArgumentsNumber = argc - i;

@@ -16,6 +16,9 @@ struct RunNames {
 
 extern const char *const UsageText; // printed when there are no arguments
 
+// "--help" or "--version" among the options before the input name prints the usage text or
+// the version line and returns 1; otherwise returns 0 and prints nothing.
+int InfoOption(int argc, char **argv);
 // Examines the arguments after the program name, left to right; opens each input named.
 void ExamineArgs(int argc, char **argv, RunNames &names);
 // Records the macro-parameter window for an "-M" at index i of the argument list (program name not counted).

@@ -85,6 +85,7 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
 }
 
 int VornMain(int argc, char **argv) {
+  if (InfoOption(argc - 1, argv + 1)) return 0;
   Hello();
   oldFname.clear();
   saveArgv = argv;

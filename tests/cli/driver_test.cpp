@@ -113,3 +113,17 @@ TEST(Driver, EmptyInputGivesEmptyFinalSource) {
   EXPECT_TRUE(Exists("foo_C.exe"));
   EXPECT_EQ(ReadFile("foo_new.C"), "");
 }
+
+TEST(Driver, HelpAndVersionPrintAndSucceed) {
+  TempDir dir;
+  RunResult help = RunVorn({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Format: vorn -c[input file]", 0), 0u) << help.out;
+  RunResult version = RunVorn({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Vorn version 1.0\n");
+  // After the input name nothing is an option, so the run goes on.
+  WriteFile("foo.C", "a\n");
+  EXPECT_EQ(RunVorn({"foo.C", "--version"}).status, 0);
+  EXPECT_EQ(ReadFile("foo_new.C"), "#line 1 \"foo.C\"\na\n");
+}
