@@ -1,0 +1,178 @@
+// Round trip over real C and C++ files: a file without macro constructs must
+// come back from vorn byte for byte, apart from the "#line" lines vorn inserts
+// and the deliberate rewrite of a raw tab or newline inside a string literal
+// (counted apart). Each file is tried as it is and converted to CRLF.
+//
+//   vorn_corpus --vorn build/vorn [--sample N] [--jobs J]
+//
+// Without --sample every file found is tried (the full run).
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+static std::string Read(const fs::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+static bool IsSource(const fs::path &path) {
+  static const char *const endings[] = {".h", ".hh", ".hpp", ".hxx", ".c", ".cc", ".cpp", ".cxx", ".tcc"};
+  std::string ext = path.extension().string();
+  return std::find(std::begin(endings), std::end(endings), ext) != std::end(endings);
+}
+
+// Files holding "##" or '$' and a digit use the macro language's own syntax.
+static bool HasConstructs(const std::string &text) {
+  if (text.find("##") != std::string::npos) return true;
+  for (size_t at = text.find('$'); at != std::string::npos; at = text.find('$', at + 1))
+    if (at + 1 < text.size() && isdigit(static_cast<unsigned char>(text[at + 1]))) return true;
+  return false;
+}
+
+static std::vector<fs::path> FindCorpus() {
+  std::vector<fs::path> found;
+  for (const char *root : {"/usr/include", "/usr/src", "/usr/share"}) {
+    std::error_code ec;
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+      if (!it->is_regular_file(ec) || it->is_symlink(ec) || !IsSource(it->path())) continue;
+      if (it->file_size(ec) > (4u << 20)) continue;
+      found.push_back(it->path());
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+static std::string ToCrlf(const std::string &text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+// The final source without the directive lines vorn wrote for f.C.
+static std::string StripDirectives(const std::string &text) {
+  static const std::regex directive("#line [0-9]+ \"f\\.C\"");
+  std::string out;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    size_t next = end == std::string::npos ? text.size() : end + 1;
+    std::string line = text.substr(at, (end == std::string::npos ? text.size() : end) - at);
+    if (end == std::string::npos || !std::regex_match(line, directive)) out.append(text, at, next - at);
+    at = next;
+  }
+  return out;
+}
+
+enum Outcome { Identical, Rewritten, Different, Failed };
+
+// Identical, or different only where a raw tab or newline of the original
+// stands as the two characters \t or \n.
+static Outcome Compare(const std::string &original, const std::string &final) {
+  if (original == final) return Identical;
+  size_t i = 0, j = 0;
+  while (i < original.size() && j < final.size()) {
+    if (original[i] == final[j]) {
+      i++, j++;
+    } else if (final[j] == '\\' && j + 1 < final.size() &&
+               ((original[i] == '\t' && final[j + 1] == 't') ||
+                (original[i] == '\n' && final[j + 1] == 'n'))) {
+      i++, j += 2;
+    } else {
+      return Different;
+    }
+  }
+  return i == original.size() && j == final.size() ? Rewritten : Different;
+}
+
+static Outcome TryOne(const std::string &vorn, const fs::path &dir, const std::string &text) {
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "f.C", std::ios::binary) << text;
+  std::string command = "cd '" + dir.string() + "' && '" + vorn + "' f.C >run.log 2>&1";
+  int status = std::system(command.c_str());
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Failed;
+  return Compare(text, StripDirectives(Read(dir / "f_new.C")));
+}
+
+struct Tally {
+  std::atomic<int> counts[2][4] = {};  // [crlf][outcome]
+  std::mutex lock;
+  std::vector<std::string> faults;
+};
+
+int main(int argc, char **argv) {
+  std::string vorn = "build/vorn";
+  size_t sample = 0, jobs = 2;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::string opt = argv[i];
+    if (opt == "--vorn") vorn = fs::absolute(argv[i + 1]).string();
+    if (opt == "--sample") sample = std::stoul(argv[i + 1]);
+    if (opt == "--jobs") jobs = std::max<size_t>(1, std::stoul(argv[i + 1]));
+  }
+  std::vector<fs::path> all = FindCorpus(), corpus;
+  for (const fs::path &path : all)
+    if (!HasConstructs(Read(path))) corpus.push_back(path);
+  size_t eligible = corpus.size();
+  if (sample > 0 && sample < corpus.size()) {
+    std::vector<fs::path> picked;
+    for (size_t k = 0; k < sample; k++) picked.push_back(corpus[k * corpus.size() / sample]);
+    corpus.swap(picked);
+  }
+  printf("corpus: %zu source files found, %zu without macro constructs, %zu tried\n", all.size(),
+         eligible, corpus.size());
+  if (corpus.empty()) {
+    printf("no corpus files on this machine: nothing to check\n");
+    return 0;
+  }
+  Tally tally;
+  std::atomic<size_t> next{0};
+  fs::path scratch = fs::temp_directory_path() / ("vorn-corpus-" + std::to_string(getpid()));
+  auto worker = [&](size_t id) {
+    fs::path dir = scratch / std::to_string(id);
+    for (size_t k; (k = next++) < corpus.size();) {
+      std::string text = Read(corpus[k]);
+      for (int crlf = 0; crlf < 2; crlf++) {
+        Outcome outcome = TryOne(vorn, dir, crlf ? ToCrlf(text) : text);
+        tally.counts[crlf][outcome]++;
+        if (outcome >= Different) {
+          std::lock_guard<std::mutex> hold(tally.lock);
+          tally.faults.push_back(corpus[k].string() + (crlf ? " (CRLF)" : "") +
+                                 (outcome == Failed ? ": vorn failed" : ": differs"));
+        }
+      }
+    }
+  };
+  std::vector<std::thread> threads;
+  for (size_t id = 0; id < jobs; id++) threads.emplace_back(worker, id);
+  for (std::thread &t : threads) t.join();
+  fs::remove_all(scratch);
+  for (int crlf = 0; crlf < 2; crlf++)
+    printf("%s: %d identical, %d identical but for \\t or \\n in string literals, %d different, "
+           "%d failed\n", crlf ? "CRLF" : "as is", tally.counts[crlf][Identical].load(),
+           tally.counts[crlf][Rewritten].load(), tally.counts[crlf][Different].load(),
+           tally.counts[crlf][Failed].load());
+  for (const std::string &fault : tally.faults) printf("  %s\n", fault.c_str());
+  int failed = static_cast<int>(tally.faults.size());
+  printf("%d passed, %d failed\n", static_cast<int>(2 * corpus.size()) - failed, failed);
+  return failed == 0 ? 0 : 1;
+}
