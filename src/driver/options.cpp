@@ -2,8 +2,10 @@
 #include "driver/options.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "build/settings.h"
@@ -88,4 +90,21 @@ void DeriveNames(RunNames &names) {
   }
   if (names.exe.empty()) names.exe = base + "_C.exe";
   if (names.final.empty()) names.final = base + "_new.C";
+}
+
+static std::string DirectoryOf(const std::string &name) {
+  size_t slash = name.rfind('/');
+  return slash == std::string::npos ? "" : name.substr(0, slash + 1);
+}
+
+std::string MacroIncludeName(const std::string &code, const std::string &macro) {
+  if (macro.empty() || macro[0] == '/') return macro;
+  std::string dir = DirectoryOf(macro);
+  if (dir == DirectoryOf(code)) return macro.substr(dir.size());
+  // Different folders: only a path that does not depend on where the
+  // compiler looks will do.
+  char *cwd = getcwd(nullptr, 0);
+  std::string absolute = cwd != nullptr ? std::string(cwd) + "/" + macro : macro;
+  free(cwd);
+  return absolute;
 }

@@ -23,5 +23,8 @@ int InfoOption(int argc, char **argv);
 void ExamineArgs(int argc, char **argv, RunNames &names);
 // Records the macro-parameter window for an "-M" at index i of the argument list (program name not counted).
 void HandleMacroArgs(int i, int argc, char **argv);
+// How the code file names the macro file in its #include: the compiler looks for it
+// beside the code file, so a shared directory part is left out.
+std::string MacroIncludeName(const std::string &code, const std::string &macro);
 // Derives the names no option set from the input name.
 void DeriveNames(RunNames &names);

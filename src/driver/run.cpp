@@ -67,7 +67,7 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   LastFile->fname = "";
   LastFile->line = 0;
   if (!openFiles(codeName, macroName)) return 0;
-  PrintHeaders(finalName, macroName);
+  PrintHeaders(finalName, MacroIncludeName(codeName, macroName).c_str());
   if (input == nullptr) {
     fprintf(stderr, "Missing input file\n");
     CloseFiles();
