@@ -36,8 +36,7 @@ static bool StartsWith(const std::string &line, const char *prefix) {
   return line.compare(0, strlen(prefix), prefix) == 0;
 }
 
-// A copy that lives to the end of the run, as every setting does.
-static const char *Keep(const std::string &text) { return strdup(text.c_str()); }
+static const char *Keep(const std::string &text) { return KeepSetting(text); }
 
 static void HeaderLine(const std::string &line) {
   std::vector<std::string> words = breakLine(line);

@@ -1,6 +1,8 @@
 // Compiler settings.
 #include "build/settings.h"
 
+#include <list>
+
 #ifndef VORN_HOST_GCC
 #define VORN_HOST_GCC "/usr/bin/gcc"
 #endif
@@ -19,6 +21,11 @@ const char *linker2 = nullptr;
 int linker_flag = 0;
 int linker_parms = 0;
 
+// Copies of settings read from a file; list nodes keep their addresses.
+static std::list<std::string> Kept;
+
+const char *KeepSetting(const std::string &text) { return Kept.emplace_back(text).c_str(); }
+
 void InstallGccSettings() {
   comp = GCC;
   ext2 = "_C.C";
@@ -35,4 +42,5 @@ void ResetSettings() {
   ext2 = ext_src = ext_obj = ext_exe = nullptr;
   compiler1 = compiler2 = linker1 = linker2 = nullptr;
   compiler_flag = compiler_parms = linker_flag = linker_parms = 0;
+  Kept.clear();
 }

@@ -1,6 +1,7 @@
 // Compiler settings: which programs build the generator program, with which
 // command-line formats and file extensions.
 #pragma once
+#include <string>
 
 // The target compiler: GCC and MSC have sections of their own in the
 // configuration file; any other value names a section by a string.
@@ -25,6 +26,8 @@ extern const char *linker2;     // command-line format of the link step
 extern int linker_flag;         // extension bits of the link step; 0: no link step
 extern int linker_parms;        // number from the configuration file; stored only
 
+// A copy of text that lives until the settings are reset (settings read from a file).
+const char *KeepSetting(const std::string &text);
 // Installs the built-in GCC settings.
 void InstallGccSettings();
 // Puts every setting back to its initial value (null and 0).

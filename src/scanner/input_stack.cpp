@@ -1,6 +1,8 @@
 // The stack of open input files.
 #include "scanner/input_stack.h"
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdio>
 
@@ -26,6 +28,12 @@ static bool TooDeep(const char *path) {
 void IncludeFile(const char *path) {
   if (TooDeep(path)) return;
   FILE *stream = fopen(path, "r");
+  struct stat st;
+  // A directory opens but cannot be read: it is no include file either.
+  if (stream != nullptr && fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode)) {
+    fclose(stream);
+    stream = nullptr;
+  }
   if (stream == nullptr) {
     printf("Cannot open include file %s\n", path);
     return;
