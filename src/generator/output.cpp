@@ -90,9 +90,13 @@ static int RecordPrintLine() {
 }
 
 int Printf(FILE *file, const char *format, std::string_view text) {
-  if (file == outfileT && LastFile != nullptr && text.compare(0, strtL, strt) == 0 &&
-      RecordPrintLine())
+  if (file == outfileT && LastFile != nullptr && LastFile->line != LastPLine &&
+      text.compare(0, strtL, strt) == 0 && RecordPrintLine())
     LastPLine = LastFile->line;
+  if (format[0] == '%' && format[1] == 's' && format[2] == '\0') {  // the common case: a flush
+    WriteRaw(file, text);
+    return static_cast<int>(text.size());
+  }
   // Every format takes exactly one string; the text is written by its length.
   const char *hole = strstr(format, "%s");
   std::string_view head(format, hole ? hole - format : strlen(format));
@@ -104,10 +108,11 @@ int Printf(FILE *file, const char *format, std::string_view text) {
 }
 
 void FlushBufferPr(int type) {
-  if (type != CodeFile || LastFile == nullptr) return;
-  size_t start = BufferT.find_first_not_of("\n ");
-  if (start == std::string::npos || BufferT.compare(start, strtL - 1, strt, strtL - 1) != 0)
-    return;
+  // Cheapest test first: nothing happens while the line is the recorded one.
+  if (type != CodeFile || LastFile == nullptr || LastFile->line == LastPLine) return;
+  size_t start = 0;
+  while (start < BufferT.size() && (BufferT[start] == '\n' || BufferT[start] == ' ')) start++;
+  if (BufferT.compare(start, strtL - 1, strt, strtL - 1) != 0) return;
   if (!RecordPrintLine()) return;
   if (LastFile->line == 1) PnumH(1, LastFile->fname.c_str());
   LastPLine = LastFile->line;

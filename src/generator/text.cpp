@@ -42,14 +42,15 @@ static void convert_sl(std::string &destination, std::string_view source) {
   for (char c : source) AppendUnit(destination, c, false);
 }
 
-static bool IsSpecial(char c) {
-  switch (c) {
-    case '\n': case '\t': case '\v': case '\b': case '\r': case '\f': case '\\': case '\0':
-      return true;
-    default:
-      return false;
+// Characters that get a print statement of their own, by byte value.
+static const struct SpecialTable {
+  bool of[256] = {};
+  SpecialTable() {
+    for (unsigned char c : {'\n', '\t', '\v', '\b', '\r', '\f', '\\', '\0'}) of[c] = true;
   }
-}
+} Special;
+
+static bool IsSpecial(char c) { return Special.of[static_cast<unsigned char>(c)]; }
 
 void OpenText() {
   if (in_text != 0) return;

@@ -1,0 +1,90 @@
+// Whole runs of build/vorn with stand-in compilers named in compiler.cfg: how the outcome of
+// each step is reported, whether the generator runs, and Vorn's exit status.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "harness.h"
+
+// A stand-in compiler or linker: appends its arguments and "--" to the file calls, writes its
+// last argument as a generator that records "$0|$1" in the file ran, then runs tail.
+static void Script(const std::string &name, const std::string &tail) {
+  WriteFile(name, "#!/bin/sh\nprintf '%s\\n' \"$@\" -- >>calls\nfor a; do out=$a; done\n"
+                  "printf '#!/bin/sh\\necho \"$0|$1\" >ran\\n' >\"$out\"\nchmod +x \"$out\"\n" +
+                      tail + "\n");
+  chmod(name.c_str(), 0755);
+}
+
+// Standard output after the banner and the target line: the messages of the steps.
+static std::string Said(const RunResult &r) { return r.out.substr(r.out.find("compiler\n") + 9); }
+
+// Each case: compiler.cfg, the tail of the script cc (ok exits 0), Vorn's status, its
+// messages on standard output and error, and what the stand-ins and the generator recorded.
+TEST(Build, ReportsEveryOutcomeOfTheSteps) {
+  const std::string H = "#GCC SRC=C OBJ=o EXE=exe\n", LD = " OBJ EXE\nLINE=ld %s %s\n",
+      CC = H + "COMPILER=cc SRC EXE\nLINE=c %s %s\n", Cmd = "s_C.C\ns_C.exe\n--\n",
+      OB = H + "COMPILER=ok SRC OBJ\nLINE=c %s %s\n", Obj = "s_C.C\ns_C.o\n--\n",
+      Lnk = "s_C.o\ns_C.exe\n--\n", Ran = "./s_C.exe|s_new.C\n",
+      Comp = "Compilation internal pass ended with compilation errors\n",
+      Fail = "Compilation internal pass failed: ", Ext = "Result extensions not specified\n",
+      NoGen = "execl(./s_C.exe,s_C.exe s_new.C :No such file or directory\n"
+              "Print pass failed: exit status 127\n";
+  const struct { std::string cfg, tail; int status; std::string out, err, record; } cases[] = {
+      {CC, "exit 0", 0, "", "", Cmd + Ran},
+      {CC, "exit 1", 1, Comp, "", Cmd},
+      {CC, "exit 2", 1, "", Fail + "exit status 2\n", Cmd},
+      // 254 and 255 are the compiler's own statuses, not a failed wait or fork.
+      {CC, "exit 254", 1, "", Fail + "exit status 254\n", Cmd},
+      {CC, "exit 255", 1, "", Fail + "exit status 255\n", Cmd},
+      {CC, "kill -TERM $$", 1, "", Fail + "terminated by signal 15 (Terminated)\n", Cmd},
+      {H + "COMPILER=no SRC EXE\nLINE=c %s\n", "", 1, "",
+       "execv(no,* :No such file or directory\n" + Fail + "exit status 127\n", ""},
+      {CC, "echo 'exit 1' >>\"$out\"", 1, "Print pass ended with errors\n", "", Cmd + Ran},
+      {CC, "echo 'kill -KILL $$' >>\"$out\"", 1, "",
+       "Print pass failed: terminated by signal 9 (Killed)\n", Cmd + Ran},
+      {CC, "rm \"$out\"", 1, "", NoGen, Cmd},
+      {H + "COMPILER=ok EXE\nLINE=c %s\n", "", 1, "", Ext, ""},
+      {"#GCC SRC=C\nCOMPILER=ok OBJ\nLINE=c %s\n", "", 1, "", Ext, ""},  // ext_obj stays null
+      // SRC and OBJ, with or without EXE: the object takes the executable's stem.
+      {OB, "", 1, "", NoGen, Obj},
+      {H + "COMPILER=ok SRC OBJ EXE\nLINE=c %s %s\n", "", 1, "", NoGen, Obj},
+      {OB + "LINKER=ok" + LD, "", 0, "", "", Obj + Lnk + Ran},
+      {OB + "LINKER=cc" + LD, "exit 1", 1, "Link internal pass ended with errors\n", "", Obj + Lnk},
+      // A failed compile skips the link step, which could only link a stale object.
+      {H + "COMPILER=cc SRC OBJ\nLINE=c %s %s\nLINKER=ok" + LD, "exit 1", 1, Comp, "", Obj}};
+  for (auto &c : cases) {
+    TempDir dir;
+    Script("cc", c.tail);
+    Script("ok", "exit 0");
+    WriteFile("compiler.cfg", c.cfg);
+    WriteFile("s.C", "int x;\n");
+    RunResult r = RunVorn({"s.C"});
+    EXPECT_EQ(r.status, c.status) << c.cfg << c.tail;
+    EXPECT_EQ(Said(r), c.out) << c.cfg << c.tail;
+    EXPECT_EQ(r.err, c.err) << c.cfg << c.tail;
+    EXPECT_EQ(ReadFile("calls") + ReadFile("ran"), c.record) << c.cfg << c.tail;
+  }
+}
+
+TEST(Build, NamesReachTheStepsAsOneArgument) {
+  TempDir dir;
+  Script("cc", "exit 0");
+  WriteFile("compiler.cfg", "#GCC SRC=C EXE=exe\nCOMPILER=cc SRC EXE\nLINE=gcc %s -o %s\n");
+  WriteFile("my file.C", "int x;\n");
+  EXPECT_EQ(RunVorn({"my file.C"}).status, 0);
+  EXPECT_EQ(ReadFile("calls") + ReadFile("ran"),
+            "my file_C.C\n-o\nmy file_C.exe\n--\n./my file_C.exe|my file_new.C\n");
+  // A generator name with a '/' is started as it is, not below the working directory.
+  EXPECT_EQ(RunVorn({"-O" + dir.path + "/g", "my file.C"}).status, 0);
+  EXPECT_EQ(ReadFile("ran"), dir.path + "/g.exe|my file_new.C\n");
+}
+
+// The host gcc reports an error of a macro line against the template's name and line.
+TEST(Build, GccReportsMacroLineErrorAtTemplateLine) {
+  TempDir dir;
+  WriteFile("e.C", "int a;\n##int x = ;\n");
+  RunResult r = RunVorn({"e.C"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(Said(r), "Compilation internal pass ended with compilation errors\n");
+  EXPECT_NE(r.err.find("e.C:2:"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("e_C.C:"), std::string::npos) << r.err;
+}

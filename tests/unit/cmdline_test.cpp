@@ -1,0 +1,51 @@
+// Command lines of the build steps: extensions chosen by flag bits, the format filled with
+// the file names, and the split into words.
+#include <gtest/gtest.h>
+
+#include "build/cmdline.h"
+
+using Words = std::vector<std::string>;
+
+TEST(FixExt, ReplacesTheTextAfterTheLastDotOrAddsIt) {
+  const char *cases[][3] = {{"foo_C.C", "C", "foo_C.C"}, {"foo", "exe", "foo.exe"},
+                            {"foo.c", "C", "foo.C"}, {"x.", "C", "x.C"},
+                            {"a.b/c", "exe", "a.exe"}, {".cfg", "C", ".C"},
+                            {"a.b.c", "C", "a.b.C"}};
+  for (auto &c : cases) EXPECT_EQ(FixExt(c[0], c[1]), c[2]) << c[0] << " " << c[1];
+}
+
+TEST(BreakLine, SeparatorRunsAddNoWords) {
+  EXPECT_EQ(breakLine(" \tgcc  a.C\n-o\t\ta.exe \n"), (Words{"gcc", "a.C", "-o", "a.exe"}));
+  EXPECT_TRUE(breakLine(" \t\n").empty());
+  std::string many;
+  for (int i = 0; i < 127; i++) many += " w";
+  EXPECT_EQ(countArgs(many), 127);
+}
+
+// Names f_C.C and f_C.exe, extensions C (SRC), obj (OBJ) and exe (EXE).
+TEST(ExecLine, FlagBitsChooseTheExtensions) {
+  const struct { int flags; const char *format, *line; } cases[] = {
+      {0x70, "cc %s -o %s", "cc f_C.C -o f_C.obj"},  // with SRC and OBJ, EXE is not looked at
+      {0x60, "cc %s -o %s", "cc f_C.C -o f_C.obj"}, {0x50, "cc %s -o %s", "cc f_C.C -o f_C.exe"},
+      {0x40, "cc %s", "cc f_C.C"}, {0x30, "ld %s -o %s", "ld f_C.obj -o f_C.exe"},
+      {0x20, "ld %s", "ld f_C.obj"}, {0xC4, "cc %s", "cc f_C.C"}};  // other bits mean nothing
+  for (auto &c : cases) {
+    EXPECT_EQ(execLine(c.format, c.flags, "C", "obj", "exe", "f_C.C", "f_C.exe"), c.line);
+    // Names without blanks: the argument vector is the split command line.
+    EXPECT_EQ(execArgs(c.format, c.flags, "C", "obj", "exe", "f_C.C", "f_C.exe"),
+              breakLine(c.line)) << c.flags;
+  }
+  // A null second extension leaves the second name (g) out.
+  EXPECT_EQ(execLine("cc %s%s", 0x60, "C", nullptr, "exe", "f", "g").find('g'), std::string::npos);
+  // A name with blanks stays one argument.
+  EXPECT_EQ(execArgs(" gcc  %s\t-o %s\n", 0x50, "C", nullptr, "exe", "my file.C", "my file"),
+            (Words{"gcc", "my file.C", "-o", "my file.exe"}));
+}
+
+TEST(ExecLineDeathTest, NoFirstExtensionEndsTheProcess) {
+  const struct { int flags; const char *src, *obj; } cases[] = {
+      {0x10, "C", "obj"}, {0x00, "C", "obj"}, {0x20, "C", nullptr}, {0x50, nullptr, "obj"}};
+  for (auto &c : cases)
+    EXPECT_EXIT(execLine("cc %s", c.flags, c.src, c.obj, "exe", "f", "g"),
+                testing::ExitedWithCode(1), "^Result extensions not specified\n$") << c.flags;
+}
