@@ -8,6 +8,8 @@ command -v g++ >/dev/null || missing+=(g++)
 command -v gcc >/dev/null || missing+=(gcc)
 command -v make >/dev/null || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+command -v groff >/dev/null || missing+=(groff-base)
+command -v ccache >/dev/null || missing+=(ccache)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   apt-get update -qq

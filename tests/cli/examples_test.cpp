@@ -1,0 +1,74 @@
+// The bundled examples and the manual page: each example template is run through build/vorn,
+// its final source is built with the host compiler and the program's output is checked;
+// examples/Makefile builds them all with its pattern rule; the manual page formats cleanly.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+static const std::string Examples = std::string(VORN_SOURCE_DIR) + "/examples";
+
+// Each case: vorn's arguments, the final source and a line directive it must hold, what the
+// host compiler builds, the built program's arguments, and what it must print.
+struct ExampleCase {
+  std::vector<std::string> args;
+  std::string final, directive, sources, run, expected;
+};
+
+TEST(Examples, FinalSourcesBuildAndBehave) {
+  const ExampleCase cases[] = {
+      {{"crc32.C"}, "crc32_new.C", "#line 16 \"crc32.C\"\n    0x00000000, 0x77073096,",
+       "crc32_new.C crc32_main.c", "", "cbf43926  123456789\n"},
+      {{"crc32.C"}, "crc32_new.C", "#line 20 \"crc32.C\"\nunsigned long crc32(",
+       "crc32_new.C crc32_main.c",
+       "'The quick brown fox jumps over the lazy dog'",
+       "414fa339  The quick brown fox jumps over the lazy dog\n"},
+      {{"colors.C"}, "colors_new.C", "#line 20 \"colors.C\"\n    case COLOR_RED: return \"RED\";",
+       "colors_main.c", "BLUE pink",
+       "0 RED\n1 ORANGE\n2 YELLOW\n3 GREEN\n4 BLUE\n5 VIOLET\nBLUE -> 4\npink -> 6\n"},
+      {{"-cunroll", "-M", "8", "dot8"}, "unroll_new.C",
+       "#line 15 \"unroll.C\"\n        sum += a[i + 7] * b[i + 7];", "unroll_new.C unroll_main.c", "",
+       "dot8(40) = 11480, 0 lengths wrong\n"},
+      {{"fields.C"}, "fields_new.C", "\n    const char * name;\n", "fields_main.c", "",
+       "id=7 name=bolt price=0.25 stock=120\nid=12 name=hinge price=3.50 stock=8\n"},
+      {{"vm.C"}, "vm_new.C", "#line 9 \"vm_parts/interp.inc\"\n        case OP_PUSH:", "vm_main.c", "",
+       "34 36\nMUL is opcode 4\n"},
+  };
+  for (const ExampleCase &c : cases) {
+    TempDir dir;
+    ASSERT_EQ(Shell("cp -r " + Examples + "/. ."), 0);
+    RunResult r = RunVorn(c.args);
+    ASSERT_EQ(r.status, 0) << c.final << r.err;
+    EXPECT_NE(ReadFile(c.final).find(c.directive), std::string::npos) << ReadFile(c.final);
+    ASSERT_EQ(Shell(std::string(VORN_HOST_GCC) + " -x c -Wall -Werror -o prog " + c.sources +
+                    " 2>gcc.err"), 0) << c.final << ReadFile("gcc.err");
+    ASSERT_EQ(Shell("./prog " + c.run + " >prog.out"), 0) << c.final;
+    EXPECT_EQ(ReadFile("prog.out"), c.expected) << c.final;
+  }
+}
+
+TEST(Examples, MakefilePatternRuleBuildsAndTracksParts) {
+  TempDir dir;
+  ASSERT_EQ(Shell("cp -r " + Examples + "/. ."), 0);
+  const std::string make = "make -j2 VORN=" + std::string(VORN_BIN) + " CC=" + VORN_HOST_GCC;
+  ASSERT_EQ(Shell(make + " >make.out 2>&1"), 0) << ReadFile("make.out");
+  ASSERT_EQ(Shell("./crc32 >run.out && ./unroll >>run.out && ./vm >>run.out"), 0);
+  EXPECT_EQ(ReadFile("run.out"),
+            "cbf43926  123456789\ndot8(40) = 11480, 0 lengths wrong\n34 36\nMUL is opcode 4\n");
+  EXPECT_EQ(Shell(make + " -q"), 0);  // everything is up to date
+  ASSERT_EQ(Shell("touch vm_parts/names.inc"), 0);
+  EXPECT_EQ(Shell(make + " -q vm"), 1);  // a part changed: vm is out of date
+}
+
+TEST(ManPage, FormatsWithoutWarningsAndDescribesEveryOption) {
+  TempDir dir;
+  const std::string page = std::string(VORN_SOURCE_DIR) + "/docs/vorn.1";
+  EXPECT_EQ(Shell("groff -ww -man -Tutf8 -z " + page + " 2>warnings"), 0);
+  EXPECT_EQ(ReadFile("warnings"), "");
+  ASSERT_EQ(Shell("groff -man -Tascii -P-cbou " + page + " >page.txt"), 0);
+  const std::string text = ReadFile("page.txt");
+  for (const char *item : {"\n       -cinput\n", "\n       -ofinal\n", "\n       -Oexecutable\n",
+                           "\n       -mcode ", "\n       -l     ", "\n       -M word...\n",
+                           "\n       --help ", "\n       --version\n", "\nEXIT STATUS\n",
+                           "COMPILER=/usr/bin/ccache SRC OBJ", "LINKER=/usr/bin/gcc OBJ EXE"})
+    EXPECT_NE(text.find(item), std::string::npos) << item;
+}

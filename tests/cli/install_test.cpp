@@ -1,0 +1,51 @@
+// Vorn as other builds use it: "cmake --install" into a fresh prefix, the sample project
+// examples/cmake built against that prefix with find_package(Vorn) and vorn_generate, and
+// the compiler.cfg recipe that compiles the generator program through ccache.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "harness.h"
+
+TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
+  TempDir dir;
+  const std::string bin = VORN_BIN, build = bin.substr(0, bin.rfind('/'));
+  ASSERT_EQ(Shell("cmake --install " + build + " --prefix prefix >install.out"), 0);
+  for (const char *file : {"bin/vorn", "share/man/man1/vorn.1", "lib/cmake/Vorn/VornConfig.cmake",
+                           "lib/cmake/Vorn/VornConfigVersion.cmake", "lib/cmake/Vorn/Vorn.cmake"})
+    EXPECT_EQ(access(("prefix/" + std::string(file)).c_str(), R_OK), 0) << file;
+  ASSERT_EQ(Shell("cp -r " + std::string(VORN_SOURCE_DIR) + "/examples/cmake src"), 0);
+  const std::string make = "cmake --build b >>build.out 2>&1";
+  ASSERT_EQ(Shell("cmake -S src -B b -DCMAKE_PREFIX_PATH=" + dir.path + "/prefix >build.out 2>&1 && " +
+                  make), 0) << ReadFile("build.out");
+  ASSERT_EQ(Shell("b/tables >run.out"), 0);
+  EXPECT_EQ(ReadFile("run.out"), "20 powers, the last 1162261467\nMonday (Mon) to Sunday (Sun)\n");
+  EXPECT_EQ(ReadFile("b/powers.c").rfind("#line 1 \"parts/notice.inc\"\n", 0), 0u);
+  // Vorn ran in the templates' directory and wrote nothing there.
+  ASSERT_EQ(Shell("ls -R src >src.ls"), 0);
+  EXPECT_EQ(ReadFile("src.ls"),
+            "src:\nCMakeLists.txt\nmain.c\nparts\npowers.C\nweekdays.C\n\nsrc/parts:\nnotice.inc\n");
+  // A changed "##include"d part makes the build run Vorn again.
+  ASSERT_EQ(Shell("echo '/* edited */' >src/parts/notice.inc && " + make), 0);
+  EXPECT_EQ(ReadFile("b/weekdays.c").find("#line 1 \"parts/notice.inc\"\n/* edited */\n"), 0u);
+}
+
+TEST(Ccache, CompileToObjectAndLinkRecipe) {
+  if (access("/usr/bin/ccache", X_OK) != 0) GTEST_SKIP() << "ccache is not installed";
+  TempDir dir;
+  WriteFile("compiler.cfg", "#GCC SRC=C OBJ=o EXE=exe\n"
+                            "COMPILER=/usr/bin/ccache SRC OBJ\nLINE=ccache gcc -c %s -o %s\n"
+                            "LINKER=/usr/bin/gcc OBJ EXE\nLINE=gcc %s -o %s\n");
+  ASSERT_EQ(Shell("cp " + std::string(VORN_SOURCE_DIR) + "/examples/squares.C ."), 0);
+  setenv("CCACHE_DIR", (dir.path + "/cache").c_str(), 1);
+  for (int run = 0; run < 2; run++) {  // the second run finds the object in the cache
+    ASSERT_EQ(Shell("rm -f squares_C.* squares_new.C"), 0);
+    RunResult r = RunVorn({"squares.C"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(access("squares_C.o", R_OK), 0);  // compiled to an object, then linked
+    EXPECT_NE(ReadFile("squares_new.C").find("\n    36,\n#line 7 \"squares.C\"\n    49,\n"),
+              std::string::npos);
+  }
+  EXPECT_EQ(Shell("ccache --print-stats | grep -Eq '^(direct|preprocessed)_cache_hit\t1$'"), 0);
+}
