@@ -138,11 +138,17 @@ void TextString(int form, std::string_view text) {
     CharLiteral(text);
     return;
   }
-  // Unit by unit, so that a flush never cuts an escape in two.
+  // Unit by unit, so that a flush never cuts an escape in two. A backslash
+  // and the character it escapes form one unit; a backslash-newline that
+  // continues a literal on the next line is kept as it is.
   std::string unit;
-  for (char c : text) {
+  for (size_t i = 0; i < text.size(); i++) {
     unit.clear();
-    AppendUnit(unit, c, true);
+    AppendUnit(unit, text[i], true);
+    if (text[i] == '\\' && i + 1 < text.size()) {
+      i++;
+      AppendUnit(unit, text[i], text[i] != '\n');
+    }
     PrintText(CodeFile, unit);
   }
 }

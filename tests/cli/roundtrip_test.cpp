@@ -1,0 +1,100 @@
+// Round trip: a source without macro constructs comes back from the generator program as it
+// was, apart from the "#line" lines put before some of its lines and the deliberate rewrite of
+// a raw tab or newline inside a string literal into \t or \n.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <regex>
+#include <sstream>
+
+#include "harness.h"
+
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+static std::vector<std::string> Lines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The final source of source, less its directive lines. Each directive must be a whole line
+// naming s.C and, unless the text was rewritten, be followed by the source line it names.
+static std::string RoundTrip(const std::string &source) {
+  static const std::regex directive(R"(#line ([0-9]+) "s\.C")");
+  TempDir dir;
+  EXPECT_EQ(Translate(source).ok, 1);
+  const std::string final = BuildFinal();
+  const std::vector<std::string> in = Lines(source), out = Lines(final);
+  std::string kept, misnamed;
+  for (size_t i = 0; i < out.size(); i++) {
+    std::smatch m;
+    if (out[i].rfind("#line ", 0) != 0)
+      kept += out[i] + "\n";  // a directive inside a line stays here, so the text differs
+    else if (!std::regex_match(out[i], m, directive))
+      ADD_FAILURE() << "malformed directive: " << out[i];
+    else if (size_t n = std::stoul(m[1]);
+             i + 1 < out.size() && (n > in.size() || out[i + 1] != in[n - 1]))
+      misnamed += out[i] + "\n";
+  }
+  if (!final.empty() && final.back() != '\n') kept.pop_back();
+  if (kept == source) EXPECT_EQ(misnamed, "") << "directives not followed by their line";
+  return kept;
+}
+
+TEST(RoundTrip, TrickyTexts) {
+  std::string high, control;  // bytes 0x80 to 0xFF; control characters but NUL, newline, tab
+  for (int c = 1; c < 0x100; c++)
+    if (c >= 0x80) high += static_cast<char>(c);
+    else if (c < 0x20 && c != '\n' && c != '\t') control += static_cast<char>(c);
+  const std::string texts[] = {
+      "int a;\r\n/* c\r\n d */\r\n// e \"q\"\r\n\r\nchar *s = \"x\";\r\n",
+      "a\0b '\0' \"\0\" /*\0*/ // \0\n\0\n"s,
+      "h " + high + " \"" + high + "\" '" + high + "' /* " + high + " */ // " + high + "\n",
+      "c \t" + control + " \"" + control + "\" '\t" + control + "' /*\t" + control + " */\n",
+      "a\\b \\\\ x\\\n\"\\0\\123\\a\\e\\u00e9\\x41\" '\\0' '\\\\' '\\\"' L'\\n' end\\",
+      "x = \"a\\\nb;\n",                            // a lone double quote
+      "say \"unterminated\n",                       // and one at the end
+      "s = \"a\\\nb\"; t = \"\\\\\"\n\"\\\n\";\n",     // strings continued by backslash-newline
+      "don't stop\nit's fine\nrock 'n' roll\n'\n",  // apostrophes pair across lines
+      "/**/ /* a / b */ /*** a ***/ /* a **/\n/* multi\n line \"q\" \\ 'x */\n/*/ c */\n"
+      "// line \"q\" \\ 'x\n/* a *// b */ y\n/* a *// x\n//\n\n// last",
+      std::string(2500, 'a') + "\n" + std::string(17000, 'b') + "\n\"" + std::string(17000, 'c') +
+          "\"\n/*" + std::string(17000, 'd') + "*/\n" + std::string(3000, '"') + "\n" +
+          std::string(3000, '\\'),
+      ""};
+  for (const std::string &source : texts)
+    EXPECT_EQ(RoundTrip(source), source) << "source: " << source.substr(0, 60);
+  EXPECT_EQ(RoundTrip("char *t = \"a\tb\nc\";\n"), "char *t = \"a\\tb\\nc\";\n");
+}
+
+// Every stride-th small file under /usr/include, in sorted order, that holds no "##", no "$"
+// with a digit and no "#line": about 40 files, the same on every run on one machine.
+TEST(RoundTrip, SystemHeaders) {
+  static const std::regex macro(R"(##|\$[0-9]|#line)");
+  std::vector<std::string> all;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it("/usr/include", ec), end; it != end; it.increment(ec))
+    if (!it->is_symlink() && it->is_regular_file() && it->file_size() <= 65536)
+      all.push_back(it->path());
+  std::sort(all.begin(), all.end());
+  int tried = 0, identical = 0;
+  for (size_t i = 0; i < all.size(); i += all.size() / 40 + 1) {
+    const std::string source = ReadFile(all[i]);
+    if (std::regex_search(source, macro)) continue;
+    const std::string kept = RoundTrip(source);
+    tried++;
+    identical += kept == source;
+    // Otherwise only raw tabs and newlines of string literals may have become escapes.
+    auto escaped = [](const std::string &text) {
+      return std::regex_replace(std::regex_replace(text, std::regex("\t"), "\\t"),
+                                std::regex("\n"), "\\n");
+    };
+    if (kept != source) EXPECT_EQ(escaped(kept), escaped(source)) << all[i];
+  }
+  if (tried == 0) GTEST_SKIP() << "no plain files under /usr/include";
+  std::cout << "round trip: " << tried << " files, " << identical << " identical\n";
+}

@@ -1,0 +1,3 @@
+in a
+##include		<b.h> rest
+after b

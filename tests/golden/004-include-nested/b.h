@@ -1,0 +1,3 @@
+in b
+##include "c.h"
+after c

@@ -1,0 +1,3 @@
+top
+##include "a.h"
+after a

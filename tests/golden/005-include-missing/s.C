@@ -1,0 +1,4 @@
+##include "nothere.h"
+a
+##include <gone.h>
+b

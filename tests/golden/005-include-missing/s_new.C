@@ -1,0 +1,4 @@
+#line 2 "s.C"
+a
+#line 4 "s.C"
+b

@@ -1,0 +1,3 @@
+x
+##include "empty.h"
+y

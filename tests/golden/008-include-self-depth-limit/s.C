@@ -1,0 +1,3 @@
+a
+##include "self.h"
+b

@@ -1,0 +1,6 @@
+fprintf(stdcom, "#line 1 \"s.C\"\n");
+fprintf(stdcom,"%s","a");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
+fprintf(stdcom,"%s","b");
+fprintf(stdcom, "%c",'\n');fclose(stdcom);
+}

@@ -1,0 +1,5 @@
+fprintf(stdcom, "#line 7 \"s.C\"\n");
+fprintf(stdcom,"%s","v = ");
+fprintf(stdcom,_printType(_ftype1(f() + g())),f() + g());fprintf(stdcom,"%s",";");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom,_printType(_ftype1(f())),f());fprintf(stdcom, "%c",'\n');fclose(stdcom);
+}

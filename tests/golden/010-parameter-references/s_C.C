@@ -1,0 +1,6 @@
+fprintf(stdcom, "#line 1 \"s.C\"\n");
+fprintf(stdcom,"%s","a 7 two\\twords say \"hi\"\\ $0 72");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 5 \"s.C\"\n");
+fprintf(stdcom,"%s","b  ");
+fprintf(stdcom,_printType(_ftype1(seven * 2)),seven * 2);fprintf(stdcom, "%c",'\n');fclose(stdcom);
+}

@@ -1,0 +1,3 @@
+q = '"'; w = L'\n'; z = '\\'; e = '\"';
+don't
+stop, it's fine

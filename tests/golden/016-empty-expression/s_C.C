@@ -1,0 +1,8 @@
+fprintf(stdcom, "#line 1 \"s.C\"\n");
+fprintf(stdcom,"%s","a");
+fprintf(stdcom,"%s","b");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","c");
+fprintf(stdcom,"%s","d");
+fprintf(stdcom,"%s","e");
+fprintf(stdcom, "%c",'\n');fclose(stdcom);
+}

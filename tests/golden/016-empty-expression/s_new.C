@@ -1,0 +1,3 @@
+#line 1 "s.C"
+ab
+cde

@@ -1,0 +1,55 @@
+// How the scanner cuts a source into pieces, seen in the code file that the translation
+// writes (after the prologue, before the epilogue) and in the macro file.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+// The final-source directive statement for line 1, a text statement, the newline statement
+// and a copied macro line, as the code file holds them.
+static const std::string D = R"(fprintf(stdcom, "#line 1 \"s.C\"\n");)" "\n";
+static const std::string NL = R"(fprintf(stdcom, "%c",'\n');)";
+static std::string T(const std::string &text) { return R"(fprintf(stdcom,"%s",")" + text + "\");"; }
+static std::string M(int line, const std::string &code) {
+  return "\n#line " + std::to_string(line) + " \"s.C\"\n" + code + "\n";
+}
+
+struct PieceCase {
+  std::string source, code, macro;
+};
+
+TEST(Translate, ScannerPieces) {
+  const std::string longLine(17000, ' ');
+  const PieceCase cases[] = {
+      {"##include <AN>", ""},  // unterminated include line at the end: dropped
+      {"##include <a.h>", D + T("##include <a.h>") + "\n"},  // no newline: ordinary text
+      {"##MSTART \t \nint v;\n##MEND\n", "", "#line 2 \"s.C\"\nint v;\n"},
+      {"##MENDX\n##MSTARTX\n", M(1, "MENDX") + M(2, "MSTARTX")},
+      {"  ##MSTART\n", D + T("  ##MSTART") + "\n" + NL},
+      {"##\n##.\n", M(1, "") + M(2, ".")},
+      {"##include<a.h>\n##include a.h\n##include <a.h\n",
+       M(1, "include<a.h>") + M(2, "include a.h") + M(3, "include <a.h")},
+      {"##int v" + longLine + ";\n", M(1, "int v" + longLine + ";")},  // longer than the buffer
+      {"x##y##z##.y++;##\n", D + T("x") + "\n" + "fprintf(stdcom,_printType(_ftype1(y)),y);" +
+                                 T("z") + "\ny++;" + NL},
+      {"a##a#b## $0 $(x) $12\n", D + T("a##a#b## $0 $(x) w2") + "\n" + NL},
+      {"'a' '\\'' L'a' LL'a'\n", D + T("") + T("'a'") + T(" ") + T(R"('\\'')") + T(" ") +
+                                     T("L'a'") + T(" L") + T("L'a'") + NL},
+      {R"("" "str" L"w" "a\"b")" "\n", D + T(R"(\"\" \"str\" L\"w\" \"a\\\"b\")") + "\n" + NL},
+      {"/**/ /* a / b */ /*** a ***/ /* a **/\n",
+       D + T("/**/") + T(" ") + "\n" + T("/* a / b */") + T(" ") + "\n" + T("/*** a ***/") +
+           T(" ") + "\n" + T("/* a **/") + NL},
+      {"/*/ c */ /* a *// b */\n", D + T("/*/ c */ ") + "\n" + T("/* a *// b */") + NL},
+      {"/* a *// x\n", D + T("/* a */") + T("/ x") + "\n" + NL},
+      {"// c\n//\nx // c", D + T("// c") + "\n\n" + R"(fprintf(stdcom,"\n");)" "\n" + T("//") +
+                               "\n\n" + R"(fprintf(stdcom,"\n");)" "\n" + T("x // c") + "\n"},
+      {"don't\nit's\n", D + T("don") + T(R"('t\nit')") + T("s") + "\n" + NL},
+      {"ANAN ANA\n", D + T("ANAN") + T(" ") + "\n" + T("AN") + T("A") + "\n" + NL},
+  };
+  TempDir dir;
+  for (const PieceCase &c : cases) {
+    Generated g = Translate(c.source, {"w"});
+    ASSERT_EQ(g.ok, 1) << c.source;
+    EXPECT_EQ(g.code, c.code + "fclose(stdcom);\n}\n") << "source: " << c.source;
+    EXPECT_EQ(g.macro, c.macro) << "source: " << c.source;
+  }
+}
