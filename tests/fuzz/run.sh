@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-60}
 scripts/deps.sh
-if ! command -v clang++ >/dev/null; then
+fuzzer_lib=$(find /usr/lib/llvm-*/lib/clang -name 'libclang_rt.fuzzer-*.a' 2>/dev/null | head -n 1)
+if ! command -v clang++ >/dev/null || [ -z "$fuzzer_lib" ]; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-dev >/dev/null
 fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVORN_FUZZ=ON -DVORN_TESTS=OFF \
