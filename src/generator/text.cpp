@@ -74,19 +74,18 @@ void AskLineDirective() {
 }
 
 void print_spch(char c) {
-  char letter;
+  const char *statement;
   switch (c) {
-    case '\n': letter = 'n'; break;
-    case '\t': letter = 't'; break;
-    case '\v': letter = 'v'; break;
-    case '\b': letter = 'b'; break;
-    case '\r': letter = 'r'; break;
-    case '\f': letter = 'f'; break;
-    case '\\': letter = '\\'; break;
-    default: letter = '0';  // only a NUL byte gets here
+    case '\n': statement = "fprintf(stdcom, \"%c\",'\\n');"; break;
+    case '\t': statement = "fprintf(stdcom, \"%c\",'\\t');"; break;
+    case '\v': statement = "fprintf(stdcom, \"%c\",'\\v');"; break;
+    case '\b': statement = "fprintf(stdcom, \"%c\",'\\b');"; break;
+    case '\r': statement = "fprintf(stdcom, \"%c\",'\\r');"; break;
+    case '\f': statement = "fprintf(stdcom, \"%c\",'\\f');"; break;
+    case '\\': statement = "fprintf(stdcom, \"%c\",'\\\\');"; break;
+    default: statement = "fprintf(stdcom, \"%c\",'\\0');";  // only a NUL byte gets here
   }
-  PrintExact(CodeFile, "%s'\\", "fprintf(stdcom, \"%c\",");
-  PrintExact(CodeFile, "%s');", std::string_view(&letter, 1));
+  PrintExact(CodeFile, "%s", statement);
 }
 
 void TranslateChar(char c) {
