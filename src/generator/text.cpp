@@ -138,15 +138,19 @@ void TextString(int form, std::string_view text) {
     return;
   }
   // Unit by unit, so that a flush never cuts an escape in two. A backslash
-  // and the character it escapes form one unit; a backslash-newline that
-  // continues a literal on the next line is kept as it is.
+  // and the character it escapes form one unit; a backslash-newline (LF or
+  // CR LF) that continues a literal on the next line is kept as it is. A raw
+  // string keeps every byte: its line breaks and tabs are its text.
+  bool visible = form == 0;
   std::string unit;
   for (size_t i = 0; i < text.size(); i++) {
     unit.clear();
-    AppendUnit(unit, text[i], true);
-    if (text[i] == '\\' && i + 1 < text.size()) {
+    AppendUnit(unit, text[i], visible);
+    if (form == 0 && text[i] == '\\' && i + 1 < text.size()) {
+      bool crlf = text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n';
       i++;
       AppendUnit(unit, text[i], text[i] != '\n');
+      if (crlf) AppendUnit(unit, text[++i], false);
     }
     PrintText(CodeFile, unit);
   }

@@ -10,7 +10,8 @@ void CloseText();
 void TextChar();
 // Translates one character of text (TextChar's work, for callers with their own character).
 void TranslateChar(char c);
-// Translates a character literal (form 1), or a string literal or -M word (form 0).
+// Translates a character literal (form 1), a string literal or -M word (form 0), or a
+// C++ raw string literal (form 2).
 void TextString(int form, std::string_view text);
 // Writes the statement that prints one special character.
 void print_spch(char c);

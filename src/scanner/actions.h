@@ -10,5 +10,6 @@ void MacroLineAction();
 void NewlineAction();
 // A block comment: translated, then its inner line breaks counted.
 void BlockComment();
-// A string (form 0) or character (form 1) literal: translated, then its inner line breaks counted.
+// A string (form 0), character (form 1) or raw string (form 2) literal: translated, then its
+// inner line breaks counted.
 void Literal(int form);

@@ -59,6 +59,8 @@ TEST(RoundTrip, TrickyTexts) {
       "x = \"a\\\nb;\n",                            // a lone double quote
       "say \"unterminated\n",                       // and one at the end
       "s = \"a\\\nb\"; t = \"\\\\\"\n\"\\\n\";\n",     // strings continued by backslash-newline
+      "s = \"a\\\r\nb\";\r\nt = \"c\";\r\n",               // the same with CRLF
+      "r = R\"(a \"q\" \\n\t\nb)\" LR\"(x))\" u8R\"()\";\nx \"\n",  // raw strings
       "don't stop\nit's fine\nrock 'n' roll\n'\n",  // apostrophes pair across lines
       "/**/ /* a / b */ /*** a ***/ /* a **/\n/* multi\n line \"q\" \\ 'x */\n/*/ c */\n"
       "// line \"q\" \\ 'x\n/* a *// b */ y\n/* a *// x\n//\n\n// last",
