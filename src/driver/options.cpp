@@ -1,7 +1,6 @@
 // The command line.
 #include "driver/options.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +9,7 @@
 
 #include "build/settings.h"
 #include "generator/macro.h"
+#include "scanner/input_stack.h"
 
 const char *const UsageText =
     "Format: vorn -c[input file] -o[output file] -O[temporary macro C executable step file] "
@@ -43,8 +43,7 @@ static void OpenInput(RunNames &names, const std::string &name) {
   names.input = name;
   names.named = true;
   names.stream = fopen(name.c_str(), "r");
-  struct stat st;
-  if (names.stream != nullptr && fstat(fileno(names.stream), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (IsDirectory(names.stream)) {
     fprintf(stderr, "Cannot read input file %s: %s\n", name.c_str(), strerror(EISDIR));
     fclose(names.stream);
     names.stream = nullptr;

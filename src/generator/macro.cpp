@@ -24,8 +24,6 @@ void ResetMacro() {
 
 void PrintError(const char *message) { printf("%s\n", message); }
 
-static std::string_view Piece() { return std::string_view(yytext, static_cast<size_t>(yyleng)); }
-
 void StartMacro() {
   // Text left pending by a block that an embedded expression ended goes out
   // first, so the macro file keeps the order of the source.
@@ -69,7 +67,7 @@ static bool IncludeName(std::string_view line, std::string &name) {
 }
 
 void MacroLine() {
-  std::string_view line = Piece();
+  std::string_view line = ScannedPiece();
   std::string name;
   if (IncludeName(line, name)) {
     IncludeFile(name.c_str());
@@ -96,7 +94,7 @@ void MacroString(int form) {
     in_text = 0;
   }
   is_macro = 0;
-  std::string_view piece = Piece();
+  std::string_view piece = ScannedPiece();
   piece.remove_suffix(2);
   if (form == 1) {
     PrintStr(CodeFile, "%s", piece.substr(3));

@@ -170,21 +170,19 @@ static void PieceStatement(std::string_view piece) {
   in_text = 0;
 }
 
-static std::string_view Piece() { return std::string_view(yytext, static_cast<size_t>(yyleng)); }
-
 void PrintString() {
   AskLineDirective();
-  PieceStatement(Piece());
+  PieceStatement(ScannedPiece());
 }
 
 void PrintStringNL() {
   if (NoPnum == 0 && PnumChanged == 1) PnumT(LastFile->line, LastFile->fname.c_str());
-  PieceStatement(Piece());
+  PieceStatement(ScannedPiece());
 }
 
 void PrintAN() {
   if (is_macro == 1)
-    PrintText(MacroFile, Piece());  // part of macro code, like any other macro text
+    PrintText(MacroFile, ScannedPiece());  // part of macro code, like any other macro text
   else
     PrintString();
 }

@@ -42,6 +42,6 @@ void BlockComment() {
 }
 
 void Literal(int form) {
-  TextString(form, std::string_view(yytext, static_cast<size_t>(yyleng)));
+  TextString(form, ScannedPiece());
   CountInnerLines();
 }

@@ -25,12 +25,15 @@ static bool TooDeep(const char *path) {
   return true;
 }
 
+bool IsDirectory(FILE *stream) {
+  struct stat st;
+  return stream != nullptr && fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 void IncludeFile(const char *path) {
   if (TooDeep(path)) return;
   FILE *stream = fopen(path, "r");
-  struct stat st;
-  // A directory opens but cannot be read: it is no include file either.
-  if (stream != nullptr && fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (IsDirectory(stream)) {
     fclose(stream);
     stream = nullptr;
   }

@@ -20,6 +20,8 @@ extern int IncludeDepth;  // number of include entries above the bottom entry
 extern const int MaxIncludeDepth; // deeper includes are refused with a message
 extern int AtLineStart;   // 1 when the last piece of the current file ended with a newline (or none was read)
 
+// True when an opened stream is a directory: it opens but cannot be read.
+bool IsDirectory(FILE *stream);
 // Adds 1 to the current line; a count that would overflow becomes 0.
 void Line();
 // Opens an include file and makes it the top of the stack.

@@ -2,6 +2,7 @@
 // macro language and runs one translation action for each.
 #pragma once
 #include <cstdio>
+#include <string_view>
 
 struct yy_buffer_state;
 
@@ -17,6 +18,8 @@ yy_buffer_state *yy_create_buffer(FILE *stream, int size);
 void yy_switch_to_buffer(yy_buffer_state *b);
 // Releases a buffer.
 void yy_delete_buffer(yy_buffer_state *b);
+// The current piece as text of its length (it may hold NUL bytes).
+inline std::string_view ScannedPiece() { return std::string_view(yytext, static_cast<size_t>(yyleng)); }
 // The current buffer, or null when none is current.
 yy_buffer_state *CurrentScanBuffer();
 // Releases the scanner's buffers and state, so that the next yylex starts afresh on yyin.
