@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "build/settings.h"
+#include "generator/codeform.h"
 #include "generator/macro.h"
 #include "scanner/input_stack.h"
 
@@ -62,6 +63,10 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
     if (arg[0] != '-') {
       OpenInput(names, arg);
       return;
+    }
+    if (arg == "--compact") {
+      CompactForm = 1;
+      continue;
     }
     char letter = arg.size() > 1 ? arg[1] : '\0';
     std::string value = arg.size() > 2 ? arg.substr(2) : "";

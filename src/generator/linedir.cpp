@@ -19,10 +19,11 @@ int PnumChanged = 1;
 int NoPnum = 0;
 const size_t MaxDirectiveName = 95;
 
-void Pnum(FILE *file, int line, const char *name) {
-  std::string text = "#line " + std::to_string(line) + " \"" + name + "\"\n";
-  WriteRaw(file, text);
+std::string DirectiveText(int line, const char *name) {
+  return "#line " + std::to_string(line) + " \"" + name + "\"\n";
 }
+
+void Pnum(FILE *file, int line, const char *name) { WriteRaw(file, DirectiveText(line, name), Verbatim); }
 
 // The name stands in the format string of the generated fprintf, so a '%'
 // must be doubled there to print as itself.

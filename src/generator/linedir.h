@@ -11,6 +11,8 @@ extern int PnumChanged;         // the gate: a final-source directive may be wri
 extern int NoPnum;              // 1 inside a macro block: no final-source directive
 extern const size_t MaxDirectiveName; // longest name a final-source directive carries (95)
 
+// The text "#line N \"name\"" and a newline, for the generator program.
+std::string DirectiveText(int line, const char *name);
 // Writes "#line N \"name\"" to a generated file.
 void Pnum(FILE *file, int line, const char *name);
 // Writes a final-source directive statement if the line jumped or the file changed.

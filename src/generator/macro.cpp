@@ -77,8 +77,7 @@ void MacroLine() {
   }
   PrintChar(CodeFile, '\n');
   Pnum(outfileT, LastFile->line, LastFile->fname.c_str());
-  PrintText(CodeFile, line.substr(2));
-  FlushBuffer1(CodeFile);
+  PrintStr(CodeFile, "%s", line.substr(2), Verbatim);
 }
 
 static bool IsBlankOnly(std::string_view text) {
@@ -97,7 +96,7 @@ void MacroString(int form) {
   std::string_view piece = ScannedPiece();
   piece.remove_suffix(2);
   if (form == 1) {
-    PrintStr(CodeFile, "%s", piece.substr(3));
+    PrintStr(CodeFile, "%s", piece.substr(3), MacroCode);
     return;
   }
   std::string_view expression = piece.substr(2);
@@ -109,8 +108,8 @@ void MacroString(int form) {
     return;
   }
   PrintText(CodeFile, "fprintf(stdcom,");
-  PrintStr(CodeFile, "_printType(_ftype1(%s))", expression);
-  PrintStr(CodeFile, ",%s);", expression);
+  PrintStr(CodeFile, "_printType(_ftype1(%s))", expression, MacroCode);
+  PrintStr(CodeFile, ",%s);", expression, MacroCode);
 }
 
 void MacroParm() {

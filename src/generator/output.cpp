@@ -46,9 +46,17 @@ static void NoteFailure(FILE *file) {
 #define VORN_FWRITE fwrite
 #endif
 
-void WriteRaw(FILE *file, std::string_view bytes) {
+void WriteBytes(FILE *file, std::string_view bytes) {
   if (bytes.empty()) return;
   if (VORN_FWRITE(bytes.data(), 1, bytes.size(), file) != bytes.size()) NoteFailure(file);
+}
+
+// Everything bound for the code file goes through the writer of its form.
+void WriteRaw(FILE *file, std::string_view bytes, WriteKind kind) {
+  if (file == outfileT)
+    WriteCode(bytes, kind);
+  else
+    WriteBytes(file, bytes);
 }
 
 int WriteFailure(int *err) {
@@ -76,6 +84,7 @@ int openFiles(const char *codeName, const char *macroName) {
 
 int CloseFiles() {
   FlushBuffer(BothFiles);
+  FinishCode();
   if (fclose(outfileM) != 0) NoteFailure(outfileM);
   if (fclose(outfileT) != 0) NoteFailure(outfileT);
   outfileM = outfileT = nullptr;
@@ -96,24 +105,24 @@ static int RecordPrintLine() {
   return 1;
 }
 
-int Printf(FILE *file, const char *format, std::string_view text) {
+int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind) {
   if (file == outfileT && LastFile != nullptr && LastFile->line != LastPLine &&
       text.compare(0, strtL, strt) == 0 && RecordPrintLine())
     LastPLine = LastFile->line;
   if (format[0] == '%' && format[1] == 's' && format[2] == '\0') {  // the common case: a flush
-    WriteRaw(file, text);
+    WriteRaw(file, text, kind);
     return static_cast<int>(text.size());
   }
   // Every format takes exactly one string; the text is written by its length.
   std::string_view whole(format);
   size_t hole = whole.find("%s");
   if (hole == std::string_view::npos) {
-    WriteRaw(file, whole);
+    WriteRaw(file, whole, kind);
     return static_cast<int>(whole.size());
   }
-  WriteRaw(file, whole.substr(0, hole));
-  WriteRaw(file, text);
-  WriteRaw(file, whole.substr(hole + 2));
+  WriteRaw(file, whole.substr(0, hole), kind);
+  WriteRaw(file, text, kind);
+  WriteRaw(file, whole.substr(hole + 2), kind);
   return static_cast<int>(whole.size() - 2 + text.size());
 }
 
@@ -203,21 +212,22 @@ void PrintChar(int type, char c) {
   if (c == '"') FlushBuffer1(MacroFile);
 }
 
-void PrintExact(int type, const char *format, std::string_view text) {
+void PrintExact(int type, const char *format, std::string_view text, WriteKind kind) {
   FlushBufferPr(type);
   FlushBuffer(type);
-  Printf(StreamOf(type), format, text);
+  Printf(StreamOf(type), format, text, kind);
 }
 
-void PrintStr(int, const char *format, std::string_view text) {
+void PrintStr(int, const char *format, std::string_view text, WriteKind kind) {
   FlushBufferPr(CodeFile);
   FlushBuffer1(CodeFile);
-  Printf(outfileT, format, text);
+  Printf(outfileT, format, text, kind);
 }
 
+// Whole lines are the prologue's and the epilogue's: never print statements.
 void PrintLine(int type, std::string_view line) {
   FlushBuffer1(type);
-  Printf(StreamOf(type), "%s\n", line);
+  Printf(StreamOf(type), "%s\n", line, Verbatim);
 }
 
 void PrintNL() { PrintText(CodeFile, "\n"); }
@@ -234,6 +244,7 @@ void ResetOutput() {
   BufferT.clear();
   BufferM.clear();
   LastPLine = -2;
+  ResetCodeForm();
   FailedFile = -1;
   FailedErrno = 0;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "generator/codeform.h"
+
 // Selects an output stream.
 enum FileType { CodeFile = 0, MacroFile = 1, BothFiles = 2 };
 
@@ -35,14 +37,17 @@ void FlushBuffer(int type);
 void FlushBuffer1(int type);
 // Line-bookkeeping probe on the pending code text; may call PnumH, never writes the buffer.
 void FlushBufferPr(int type);
-// The single formatted write: the first "%s" of format takes text (written by length).
-int Printf(FILE *file, const char *format, std::string_view text);
+// The single formatted write: the first "%s" of format takes text (written by length);
+// kind says what the text is when it goes to the code file.
+int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind = Statements);
 // Writes bytes directly, past the buffers and the bookkeeping (line directives use it).
-void WriteRaw(FILE *file, std::string_view bytes);
+void WriteRaw(FILE *file, std::string_view bytes, WriteKind kind = Statements);
+// Writes bytes to a file as they are, noting a failed write.
+void WriteBytes(FILE *file, std::string_view bytes);
 // Direct write after a finishing flush.
-void PrintExact(int type, const char *format, std::string_view text);
+void PrintExact(int type, const char *format, std::string_view text, WriteKind kind = Statements);
 // Direct write to the code file after a plain flush.
-void PrintStr(int type, const char *format, std::string_view text);
+void PrintStr(int type, const char *format, std::string_view text, WriteKind kind = Statements);
 // Writes one whole line and a newline directly, after a plain flush.
 void PrintLine(int type, std::string_view line);
 // Appends a newline to the code buffer.

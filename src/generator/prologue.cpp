@@ -61,10 +61,10 @@ void PrintHeaders(const char *finalName, const char *macroName) {
   PrintLine(MacroFile, "  return(res);");
   PrintLine(MacroFile, "}");
   PrintLine(CodeFile, "// C output file");
-  PrintExact(CodeFile, "#include \"%s\"\n", macroName);
+  PrintExact(CodeFile, "#include \"%s\"\n", macroName, Verbatim);
   PrintLine(CodeFile, "int main() {");
   PrintExact(CodeFile, msc ? "fopen_s(&stdcom,\"%s\",\"w\");\n" : "stdcom = fopen(\"%s\",\"w\");\n",
-             finalName);
+             finalName, Verbatim);
 }
 
 int PrintEpilogue() {

@@ -1,0 +1,33 @@
+// The form in which the generator program reaches the code file.
+//
+// The translation always produces the designed program text: one print
+// statement per line piece and special character. Every byte of it bound for
+// the code file passes through WriteCode, tagged with what it is. In the
+// designed form (the default) WriteCode writes it as it comes. In the compact
+// form (--compact) it reads the print statements back into the bytes they
+// print and writes each run of them as a few fwrite statements of long string
+// literals, which the host compiler handles far faster; everything else
+// reaches the file as written.
+#pragma once
+#include <string_view>
+
+// What a write to the code file carries.
+enum WriteKind {
+  Statements, // print statements of the translation, and the line breaks between them
+  Verbatim,   // text the compiler must see as written: prologue, epilogue, "#line" lines, macro lines
+  MacroCode,  // an embedded expression or inserted code of the current template line
+};
+
+extern int CompactForm;          // 1: write the compact form (--compact)
+extern const size_t PieceLimit;  // longest string literal piece of the compact form, in characters
+extern const size_t WriteLimit;  // most bytes one fwrite statement of the compact form prints
+
+// Takes every byte bound for the code file, in the order the file receives it.
+void WriteCode(std::string_view bytes, WriteKind kind);
+// Writes out what the compact form still holds; called before the code file closes.
+void FinishCode();
+// Puts the writer back to its start state, the designed form.
+void ResetCodeForm();
+// Appends bytes to out as the inside of a C string literal that any C or C++
+// compiler reads back to exactly those bytes.
+void AppendLiteralBytes(std::string &out, std::string_view bytes);
