@@ -1,6 +1,7 @@
 # Vorn.cmake: runs Vorn on templates as part of a CMake build.
 #
-#   vorn_generate(<final source> SOURCE <template> [ARGS <words>...] [DEPENDS <files>...])
+#   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [ARGS <words>...]
+#                 [DEPENDS <files>...])
 #
 # Adds a custom command that turns <template> into <final source>. Use the
 # final source like any other source file, e.g. add_executable(app main.c
@@ -8,6 +9,9 @@
 # binary directory, a relative <template> relative to the current source
 # directory.
 #
+#   NO_COMPACT  write the generator program in Vorn's default, statement-per-
+#            piece form instead of the compact form (--compact), which
+#            compiles many times faster and writes the same final source.
 #   ARGS     the words given after "-M": $1, $2, ... in the template. With ARGS
 #            the template's name must end in a one-character extension
 #            (crc.C, table.c), because Vorn then reads it through "-c".
@@ -55,7 +59,7 @@ function(_vorn_includes file dir out_var)
 endfunction()
 
 function(vorn_generate output)
-  cmake_parse_arguments(PARSE_ARGV 1 VG "" "SOURCE" "ARGS;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE" "ARGS;DEPENDS")
   if(VG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "vorn_generate: unexpected arguments: ${VG_UNPARSED_ARGUMENTS}")
   endif()
@@ -106,6 +110,11 @@ function(vorn_generate output)
     set(input "${template_name}")
   endif()
 
+  set(form --compact)
+  if(VG_NO_COMPACT)
+    set(form "")
+  endif()
+
   set(includes "")
   _vorn_includes("${template}" "${template_dir}" includes)
   set(config "")
@@ -121,7 +130,7 @@ function(vorn_generate output)
   add_custom_command(
     OUTPUT "${output}"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${work}"
-    COMMAND "${program}" "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${input}
+    COMMAND "${program}" ${form} "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${input}
     COMMAND "${CMAKE_COMMAND}" -E copy "${work}/final.C" "${output}"
     WORKING_DIRECTORY "${template_dir}"
     DEPENDS "${template}" ${includes} ${config} ${VG_DEPENDS} ${program_depends}

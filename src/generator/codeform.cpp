@@ -3,9 +3,10 @@
 // The compact form keeps the designed program's meaning to the letter:
 // - every piece of macro code, and whatever the compiler reads together with
 //   it, is written exactly as the designed form writes it;
-// - the first print statement after a piece of macro code is written as it
-//   is too, since that code may be an unbraced "if" or loop that governs
-//   exactly one statement (or may use the statement's value);
+// - the first print statement after a macro line or inserted code is written
+//   as it is too, since that code may be an unbraced "if" or loop that
+//   governs exactly one statement (or may use the statement's value); an
+//   embedded expression's statement is complete in itself and governs none;
 // - every other run of print statements becomes fwrite statements that print
 //   the same bytes; nothing can run between them, so one statement serves.
 // A small lexer follows the code written as it is, so that print statements
@@ -297,7 +298,7 @@ void WriteCode(std::string_view bytes, WriteKind kind) {
   }
   // What is left of Pending is the head of the statement this code continues.
   FlushGroup();
-  if (kind == MacroCode && !Raw()) MarkTemplateLine();
+  if ((kind == MacroCode || kind == ValueCode) && !Raw()) MarkTemplateLine();
   // A "#line" line must start a line; the designed form's line break
   // before it went with the statements read back.
   if (kind == Verbatim && !Raw() && !LineStart && !bytes.empty() && bytes[0] == '#') Emit("\n");
@@ -305,7 +306,7 @@ void WriteCode(std::string_view bytes, WriteKind kind) {
   Pending.clear();
   Pass(bytes);
   if (kind == Verbatim) KnownLine = -1;
-  AfterCode = true;
+  AfterCode = kind != ValueCode;
 }
 
 void FinishCode() {

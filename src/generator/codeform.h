@@ -15,7 +15,8 @@
 enum WriteKind {
   Statements, // print statements of the translation, and the line breaks between them
   Verbatim,   // text the compiler must see as written: prologue, epilogue, "#line" lines, macro lines
-  MacroCode,  // an embedded expression or inserted code of the current template line
+  MacroCode,  // inserted code of the current template line
+  ValueCode,  // the print statement of an embedded expression of the current template line
 };
 
 extern int CompactForm;          // 1: write the compact form (--compact)

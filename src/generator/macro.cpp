@@ -108,8 +108,8 @@ void MacroString(int form) {
     return;
   }
   PrintText(CodeFile, "fprintf(stdcom,");
-  PrintStr(CodeFile, "_printType(_ftype1(%s))", expression, MacroCode);
-  PrintStr(CodeFile, ",%s);", expression, MacroCode);
+  PrintStr(CodeFile, "_printType(_ftype1(%s))", expression, ValueCode);
+  PrintStr(CodeFile, ",%s);", expression, ValueCode);
 }
 
 void MacroParm() {

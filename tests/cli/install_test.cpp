@@ -22,6 +22,9 @@ TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
   ASSERT_EQ(Shell("b/tables >run.out"), 0);
   EXPECT_EQ(ReadFile("run.out"), "20 powers, the last 1162261467\nMonday (Mon) to Sunday (Sun)\n");
   EXPECT_EQ(ReadFile("b/powers.c").rfind("#line 1 \"parts/notice.inc\"\n", 0), 0u);
+  // vorn_generate writes the compact generator program unless told NO_COMPACT.
+  EXPECT_NE(ReadFile("b/powers.c.vorn/gen.C").find("\nfwrite(\""), std::string::npos);
+  EXPECT_EQ(ReadFile("b/weekdays.c.vorn/gen.C").find("fwrite("), std::string::npos);
   // Vorn ran in the templates' directory and wrote nothing there.
   ASSERT_EQ(Shell("ls -R src >src.ls"), 0);
   EXPECT_EQ(ReadFile("src.ls"),
