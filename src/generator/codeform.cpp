@@ -111,27 +111,27 @@ void Pass(std::string_view text) {
   Emit(text);
 }
 
-// Writes Group out as fwrite statements, cut into literal pieces after each
-// line break and wherever a piece would grow too long.
+// Writes Group out as fwrite statements. Their literal pieces are as long as
+// a piece may be, since every string token costs the compiler time and
+// memory; a piece ends after the last line break that fits, so that the
+// code file's lines mostly follow the final source's.
 void FlushGroup() {
   std::string_view rest = Group;
   while (!rest.empty()) {
     std::string_view part = rest.substr(0, WriteLimit);
     rest.remove_prefix(part.size());
     std::string statement = LineStart ? "fwrite(\"" : "\nfwrite(\"";
-    size_t pieceStart = statement.size();
+    size_t pieceStart = statement.size(), lineEnd = 0;
     for (size_t i = 0; i < part.size(); i++) {
       if (statement.size() - pieceStart > PieceLimit - 4) {
-        statement += "\"\n\"";
-        pieceStart = statement.size();
+        size_t cut = lineEnd > pieceStart ? lineEnd : statement.size();
+        statement.insert(cut, "\"\n\"");
+        pieceStart = cut + 3;
       }
       AppendLiteralBytes(statement, part.substr(i, 1));
       if (part[i] == '?' && ((i > 0 && part[i - 1] == '?') || (i + 1 < part.size() && part[i + 1] == '?')))
         statement.replace(statement.size() - 1, 1, "\\?");
-      if (part[i] == '\n' && i + 1 < part.size()) {
-        statement += "\"\n\"";
-        pieceStart = statement.size();
-      }
+      if (part[i] == '\n') lineEnd = statement.size();
     }
     statement += "\", 1, " + std::to_string(part.size()) + ", stdcom);\n";
     Emit(statement);
