@@ -114,6 +114,8 @@ static void SectionBody(FILE *file) {
   }
 }
 
+int ConfigRead = 0;
+
 void processCFG(int compiler, const char *name) {
   const char *header = compiler == GCC ? "#GCC" : compiler == MSC ? "#MSC" : name;
   if (header == nullptr || header[0] == '\0') {
@@ -122,6 +124,7 @@ void processCFG(int compiler, const char *name) {
   }
   FILE *file = fopen("compiler.cfg", "r");
   if (file == nullptr) return;
+  ConfigRead = 1;
   std::string line;
   bool found = false;
   while (!found && ReadLine(file, line)) found = StartsWith(line, header);

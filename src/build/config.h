@@ -2,6 +2,8 @@
 // replaces the compiler settings it names.
 #pragma once
 
+extern int ConfigRead; // 1 once a compiler.cfg was opened and read
+
 // Reads the section of "compiler.cfg" in the working directory that belongs to compiler
 // (name heads the section of a NAMED compiler); settings it does not name keep their values.
 void processCFG(int compiler, const char *name);

@@ -20,6 +20,7 @@
 
 #include "build/cmdline.h"
 #include "build/settings.h"
+#include "driver/diagnostics.h"
 
 // The parent's messages for one kind of pass.
 struct PassMessages {
@@ -69,9 +70,26 @@ static int RunPass(const char *program, const std::vector<std::string> &args,
   return WEXITSTATUS(status);
 }
 
-// Prints the parent's message for a pass result.
-static void Report(int result, const PassMessages &messages) {
+// What happened to a child whose pass result is not 0, in words.
+static std::string Outcome(int result) {
+  if (result == PassForkFailed) return "it could not be started (fork failed)";
+  if (result == PassWaitFailed) return "waiting for it failed";
+  if (result >= PassSignalBase) {
+    int signal = result - PassSignalBase;
+    return "terminated by signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
+  }
+  return "exit status " + std::to_string(result);
+}
+
+// Prints the parent's message for a pass result; a quiet run says it in one
+// line on standard error instead. step names what failed.
+static void Report(int result, const PassMessages &messages, const std::string &step,
+                   const std::string &tail = "") {
   if (result == 0) return;
+  if (Quiet) {
+    VornError(step + " failed: " + Outcome(result) + tail);
+    return;
+  }
   if (result == PassForkFailed) {
     printf("%s", messages.forkFailed);
   } else if (result == PassWaitFailed) {
@@ -92,14 +110,14 @@ int exec_compiler(const char *codeName, const char *exeName) {
       execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
   std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
   int result = RunPass(compiler1, args, diagnostic);
-  Report(result, CompileMessages);
+  Report(result, CompileMessages, std::string("compiling ") + codeName);
   // Linking after a failed compile could only pick up a stale object.
   if (linker_flag == 0 || result != 0) return result;
   args = execArgs(linker2, linker_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
   diagnostic = std::string("execv(") + linker1 + "," + Word(args, 0) + " " + Word(args, 1) + " " +
                Word(args, 2) + " " + Word(args, 3) + " :";
   result = RunPass(linker1, args, diagnostic);
-  Report(result, LinkMessages);
+  Report(result, LinkMessages, std::string("linking ") + exeName);
   return result;
 }
 
@@ -115,6 +133,10 @@ int call_pgm(const char *exeName, const char *finalName) {
   const char *path = GeneratorPath(exeName);
   std::string diagnostic = std::string("execl(") + path + "," + exeName + " " + finalName + " :";
   int result = RunPass(path, {exeName, finalName}, diagnostic);
-  Report(result, PrintMessages);
+  // What a failed program began is no final source: a build must not take it.
+  bool removed = result != 0 && remove(finalName) == 0;
+  std::string tail = removed ? std::string("; its partial final source ") + finalName + " was removed" : "";
+  Report(result, PrintMessages, std::string("the generator program ") + exeName, tail);
+  if (removed && !Quiet) fprintf(stderr, "vorn: removed the partial final source %s\n", finalName);
   return result;
 }

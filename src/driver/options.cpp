@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "build/settings.h"
+#include "driver/diagnostics.h"
 #include "generator/codeform.h"
 #include "generator/macro.h"
 #include "scanner/input_stack.h"
@@ -16,11 +17,39 @@ const char *const UsageText =
     "Format: vorn -c[input file] -o[output file] -O[temporary macro C executable step file] "
     "-m{temporary macro C file] -M {parameters for macro executable step]\n";
 
+const char *const HelpText =
+    "Usage: vorn [options] <template>\n"
+    "       vorn [options] -c<template> -M <word>...\n"
+    "       vorn --help | --version\n"
+    "Translates the template into a generator program, compiles it with the host gcc\n"
+    "and runs it; what it prints is the final source (foo.C gives foo_new.C).\n"
+    "Options come before the template name; arguments after it are not examined.\n"
+    "\n"
+    "  -c<name>        the template: <name>.C, or <name> itself when its\n"
+    "                  next-to-last character is a dot\n"
+    "  -o<name>        the final source is <name>.C\n"
+    "  -O<name>        the compiled generator program is <name>.exe\n"
+    "  -m<name>        the generator program is <name>.C, its macro file <name>.mac\n"
+    "  -l              accepted and ignored\n"
+    "  -M <word>...    the words are $1, $2, ... of the template; ends the options\n"
+    "  --compact       write a generator program that compiles many times faster\n"
+    "                  (the same final source)\n"
+    "  -q, --quiet     nothing on standard output; problems only, on standard error\n"
+    "  --depfile=FILE  write a make rule: the final source depends on the template,\n"
+    "                  its include files and compiler.cfg\n"
+    "  --help          this text\n"
+    "  --version       the version\n"
+    "\n"
+    "Exit status: 0 the final source was written and the template had no error;\n"
+    "1 an error in the template or on the command line, or a failed compile or\n"
+    "generator run (the reports say which); 2 the template could not be read.\n"
+    "The manual: man vorn (docs/vorn.1 in the source tree).\n";
+
 int InfoOption(int argc, char **argv) {
   for (int i = 0; i < argc && argv[i][0] == '-'; i++) {
     std::string arg = argv[i];
     if (arg == "--help") {
-      printf("%s", UsageText);
+      printf("%s", HelpText);
       return 1;
     }
     if (arg == "--version") {
@@ -28,6 +57,15 @@ int InfoOption(int argc, char **argv) {
       return 1;
     }
     if (arg == "-M") break;
+  }
+  return 0;
+}
+
+int QuietOption(int argc, char **argv) {
+  for (int i = 0; i < argc && argv[i][0] == '-'; i++) {
+    std::string arg = argv[i];
+    if (arg == "-M") break;
+    if (arg == "--quiet" || arg.compare(0, 2, "-q") == 0) return 1;
   }
   return 0;
 }
@@ -57,17 +95,39 @@ static std::string InputOption(const std::string &arg) {
   return arg[arg.size() - 2] == '.' ? value : value + ".C";
 }
 
+// Options that have no letter; false for any other argument.
+static bool LongOption(const std::string &arg, RunNames &names) {
+  if (arg == "--compact") {
+    CompactForm = 1;
+  } else if (arg == "--quiet") {
+    Quiet = 1;
+  } else if (arg.compare(0, 10, "--depfile=") == 0 && arg.size() > 10) {
+    names.depfile = arg.substr(10);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The arguments after the input name are not examined; a word meant as an
+// option or a parameter there would be lost without a sound.
+static void WarnIgnored(int from, int argc, char **argv) {
+  if (from >= argc) return;
+  std::string rest;
+  for (int i = from; i < argc; i++) rest += std::string(i > from ? " " : "") + argv[i];
+  VornWarning("arguments after the input name are ignored: " + rest +
+              " (options and -M words go before the input name, or name the input with -c)");
+}
+
 void ExamineArgs(int argc, char **argv, RunNames &names) {
   for (int i = 0; i < argc; i++) {
     std::string arg = argv[i];
     if (arg[0] != '-') {
       OpenInput(names, arg);
+      WarnIgnored(i + 1, argc, argv);
       return;
     }
-    if (arg == "--compact") {
-      CompactForm = 1;
-      continue;
-    }
+    if (LongOption(arg, names)) continue;
     char letter = arg.size() > 1 ? arg[1] : '\0';
     std::string value = arg.size() > 2 ? arg.substr(2) : "";
     switch (letter) {
@@ -79,8 +139,11 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
         names.macro = value + ".mac";
         break;
       case 'l': break;
+      case 'q': Quiet = 1; break;
       case 'M': HandleMacroArgs(i, argc, argv); return;
-      default: fprintf(stderr, "Unrecognized option %s\n", arg.c_str());
+      default:
+        fprintf(stderr, "Unrecognized option %s\n", arg.c_str());
+        CountError();
     }
   }
 }

@@ -7,6 +7,8 @@
 #include "build/config.h"
 #include "build/settings.h"
 #include "build/steps.h"
+#include "driver/depfile.h"
+#include "driver/diagnostics.h"
 #include "driver/options.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
@@ -41,6 +43,8 @@ void ResetVorn() {
   ResetFlags();
   ResetMacro();
   ResetSettings();
+  ResetDiagnostics();
+  ConfigRead = 0;
 }
 
 // Runs the scanner over every entry of the input stack, bottom entry first
@@ -66,8 +70,15 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
                    const char *macroName, const char *finalName) {
   LastFile->fname = "";
   LastFile->line = 0;
+  std::string include = MacroIncludeName(codeName, macroName);
+  if (include.find('"') != std::string::npos) {
+    // An #include line takes its name without escapes: nothing can stand for the quote.
+    VornError("the macro file name " + include +
+              " holds a double quote, which the generator program cannot #include; name it with -m");
+    return 0;
+  }
   if (!openFiles(codeName, macroName)) return 0;
-  PrintHeaders(finalName, MacroIncludeName(codeName, macroName).c_str());
+  PrintHeaders(finalName, include.c_str());
   if (input == nullptr) {
     fprintf(stderr, "Missing input file\n");
     CloseFiles();
@@ -77,6 +88,7 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   LastFile->line = 1;
   yyin = input;
   ScanInputStack();
+  CheckBlockClosed();
   if (!PrintEpilogue()) {
     ReportWriteFailure(codeName, macroName);
     return 0;
@@ -84,8 +96,18 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   return 1;
 }
 
+// The make rule of what the run read: the template, its include files and compiler.cfg.
+static int WriteRunDepfile(const RunNames &names) {
+  std::vector<std::string> prerequisites = {names.input};
+  if (ConfigRead) prerequisites.push_back("compiler.cfg");
+  size_t firstInclude = prerequisites.size();
+  prerequisites.insert(prerequisites.end(), IncludedFiles.begin(), IncludedFiles.end());
+  return WriteDepfile(names.depfile, names.final, prerequisites, firstInclude);
+}
+
 int VornMain(int argc, char **argv) {
   if (InfoOption(argc - 1, argv + 1)) return 0;
+  if (QuietOption(argc - 1, argv + 1)) SilenceStdout();
   Hello();
   oldFname.clear();
   saveArgv = argv;
@@ -111,7 +133,11 @@ int VornMain(int argc, char **argv) {
                       names.final.c_str()))
     return 1;
   if (names.stream != nullptr) fclose(names.stream);
+  // Written before the build steps, so that a failed compile still leaves
+  // the rule that makes the build run Vorn again when an include changes.
+  int depfileOk = names.depfile.empty() || WriteRunDepfile(names);
   int built = call_cc(names.code.c_str(), names.exe.c_str());
   if ((built & 0xFFFF) != 0) return 1;
-  return call_pgm(names.exe.c_str(), names.final.c_str()) == 0 ? 0 : 1;
+  if (call_pgm(names.exe.c_str(), names.final.c_str()) != 0) return 1;
+  return TemplateErrors == 0 && depfileOk ? 0 : 1;
 }

@@ -8,7 +8,6 @@
 // include.
 #include "generator/linedir.h"
 
-#include <cstring>
 
 #include "generator/output.h"
 
@@ -17,36 +16,40 @@ std::string oldFname;
 int First = 1;
 int PnumChanged = 1;
 int NoPnum = 0;
-const size_t MaxDirectiveName = 95;
+
+std::string CString(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out;
+}
 
 std::string DirectiveText(int line, const char *name) {
-  return "#line " + std::to_string(line) + " \"" + name + "\"\n";
+  return "#line " + std::to_string(line) + " \"" + CString(name) + "\"\n";
 }
 
 void Pnum(FILE *file, int line, const char *name) { WriteRaw(file, DirectiveText(line, name), Verbatim); }
 
 // The name stands in the format string of the generated fprintf, so a '%'
 // must be doubled there to print as itself.
-static std::string FormatSafe(const char *name) {
+static std::string FormatSafe(const std::string &name) {
   std::string out;
-  for (const char *p = name; *p; p++) {
-    out += *p;
-    if (*p == '%') out += '%';
+  for (char c : name) {
+    out += c;
+    if (c == '%') out += '%';
   }
   return out;
 }
 
 // Writes the print statement that puts "#line N \"name\"" into the final
-// source; refuses (with a message) a name too long for it.
-static bool WriteDirectiveStatement(int line, const char *name) {
-  if (strlen(name) > MaxDirectiveName) {
-    fprintf(stderr, "Filenae %s too long-> No line numbers\n", name);
-    return false;
-  }
+// source. The name stands in a string literal of the final source, which
+// stands in a format string of the generator program: escaped twice.
+static void WriteDirectiveStatement(int line, const char *name) {
   std::string text = "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" +
-                     FormatSafe(name) + "\\\"\\n\");\n";
+                     FormatSafe(CString(CString(name))) + "\\\"\\n\");\n";
   WriteRaw(outfileT, text);
-  return true;
 }
 
 void PnumT(int line, const char *name) {
@@ -54,7 +57,7 @@ void PnumT(int line, const char *name) {
              oldFname != name;
   if (due && NoPnum == 0 && PnumChanged == 1) {
     FlushBuffer(CodeFile);
-    if ((line != 1 || First == 1) && !WriteDirectiveStatement(line, name)) return;
+    if (line != 1 || First == 1) WriteDirectiveStatement(line, name);
     First = 0;
     PnumChanged = 0;
     oldFname = name;
@@ -66,7 +69,7 @@ void PnumH(int line, const char *name) {
   // With First at 0 nothing is written, and the gate stays as it is, so the
   // text after a macro line still gets its directive.
   if (NoPnum == 0 && PnumChanged == 1 && First == 1) {
-    if (!WriteDirectiveStatement(line, name)) return;
+    WriteDirectiveStatement(line, name);
     First = 0;
     PnumChanged = 0;
   }

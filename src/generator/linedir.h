@@ -3,14 +3,16 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 extern int OldLineCounter;      // line given to the last PnumT or PnumH call; -3 at start
 extern std::string oldFname;    // file name of the last final-source directive decision
 extern int First;               // 1: a directive is wanted even for line 1
 extern int PnumChanged;         // the gate: a final-source directive may be written only while 1
 extern int NoPnum;              // 1 inside a macro block: no final-source directive
-extern const size_t MaxDirectiveName; // longest name a final-source directive carries (95)
 
+// text as the inside of a C string literal: each backslash and double quote escaped.
+std::string CString(std::string_view text);
 // The text "#line N \"name\"" and a newline, for the generator program.
 std::string DirectiveText(int line, const char *name);
 // Writes "#line N \"name\"" to a generated file.

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "driver/diagnostics.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/output.h"
@@ -15,11 +16,17 @@
 char **saveArgv = nullptr;
 int FirstArg = 0;
 int ArgumentsNumber = 0;
+std::string BlockFile;
+int BlockLine = 0;
+static int BlockCutLine = 0;  // line of the embedded expression that ended the last block, 0 if none
 
 void ResetMacro() {
   saveArgv = nullptr;
   FirstArg = 0;
   ArgumentsNumber = 0;
+  BlockFile.clear();
+  BlockLine = 0;
+  BlockCutLine = 0;
 }
 
 void PrintError(const char *message) { printf("%s\n", message); }
@@ -28,10 +35,17 @@ void StartMacro() {
   // Text left pending by a block that an embedded expression ended goes out
   // first, so the macro file keeps the order of the source.
   FlushBuffer(MacroFile);
-  if (is_macro == 1)
+  if (is_macro == 1) {
     PrintError("Already in macro state");
-  else
+    std::string where = "line " + std::to_string(BlockLine);
+    if (BlockFile != LastFile->fname) where += " of " + BlockFile;
+    TemplateErrorHere("##MSTART inside the block that starts at " + where);
+  } else {
     is_macro = 1;
+    BlockFile = LastFile->fname;
+    BlockLine = LastFile->line;
+    BlockCutLine = 0;
+  }
   Line();
   NoPnum = 1;
   Pnum(outfileM, LastFile->line, LastFile->fname.c_str());
@@ -39,10 +53,18 @@ void StartMacro() {
 
 void EndMacro() {
   FlushBuffer(MacroFile);
-  if (is_macro == 0)
+  if (is_macro == 0) {
     PrintError("Not in macro state\n");
-  else
+    if (BlockCutLine != 0)
+      TemplateErrorHere("##MEND without an open block: the embedded expression at line " +
+                        std::to_string(BlockCutLine) + " ended the block that starts at line " +
+                        std::to_string(BlockLine));
+    else
+      TemplateErrorHere("##MEND without ##MSTART");
+    BlockCutLine = 0;
+  } else {
     is_macro = 0;
+  }
   Line();
   NoPnum = 0;
   PnumChanged = 1;
@@ -92,6 +114,7 @@ void MacroString(int form) {
     PrintText(CodeFile, "\");\n");
     in_text = 0;
   }
+  if (is_macro == 1) BlockCutLine = LastFile->line;
   is_macro = 0;
   std::string_view piece = ScannedPiece();
   piece.remove_suffix(2);
@@ -105,6 +128,7 @@ void MacroString(int form) {
     std::string message = "Empty embedded expression at line " + std::to_string(LastFile->line) +
                           " of " + LastFile->fname;
     PrintError(message.c_str());
+    TemplateErrorHere("empty embedded expression");
     return;
   }
   PrintText(CodeFile, "fprintf(stdcom,");
@@ -117,5 +141,18 @@ void MacroParm() {
   if (n < ArgumentsNumber)
     TextString(0, saveArgv[FirstArg + n]);
   else
-    fprintf(stderr, "Invalid input argument used %d\n", n);
+    MissingParameter(n);
+}
+
+void MissingParameter(int n) {
+  fprintf(stderr, "Invalid input argument used %d\n", n);
+  int words = ArgumentsNumber > 0 ? ArgumentsNumber - 1 : 0;
+  std::string given = ArgumentsNumber == 0 ? "no -M is given"
+                      : "-M gives " + std::to_string(words) + (words == 1 ? " word" : " words");
+  TemplateErrorHere("$" + std::to_string(n) + " used, but " + given);
+}
+
+void CheckBlockClosed() {
+  if (is_macro == 1)
+    TemplateError(BlockFile, BlockLine, "block started by ##MSTART is not closed at the end of the input");
 }

@@ -1,9 +1,12 @@
 // Macro constructs: blocks, macro lines, embedded expressions, parameters.
 #pragma once
+#include <string>
 
 extern char **saveArgv;     // the process argument vector as received
 extern int FirstArg;        // index in saveArgv of the "-M" word
 extern int ArgumentsNumber; // words from "-M" to the end, "-M" included; 0 without "-M"
+extern std::string BlockFile; // file of the "##MSTART" line of the open (or last) macro block
+extern int BlockLine;         // line of that "##MSTART"
 
 // Opens a macro block ("##MSTART" line in yytext).
 void StartMacro();
@@ -15,6 +18,10 @@ void MacroLine();
 void MacroString(int form);
 // Handles "$1".."$9" in yytext.
 void MacroParm();
+// Reports a parameter reference $n that has no word.
+void MissingParameter(int n);
+// Reports a macro block still open at the end of the input.
+void CheckBlockClosed();
 // Writes a message and a newline to standard output.
 void PrintError(const char *message);
 // Puts the macro parameter window back to its start state.

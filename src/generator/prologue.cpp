@@ -3,6 +3,7 @@
 
 #include "build/settings.h"
 #include "generator/flags.h"
+#include "generator/linedir.h"
 #include "generator/output.h"
 
 // The support library of the generator program, in the order it is written:
@@ -64,7 +65,7 @@ void PrintHeaders(const char *finalName, const char *macroName) {
   PrintExact(CodeFile, "#include \"%s\"\n", macroName, Verbatim);
   PrintLine(CodeFile, "int main() {");
   PrintExact(CodeFile, msc ? "fopen_s(&stdcom,\"%s\",\"w\");\n" : "stdcom = fopen(\"%s\",\"w\");\n",
-             finalName, Verbatim);
+             CString(finalName), Verbatim);
 }
 
 int PrintEpilogue() {

@@ -3,15 +3,19 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
+#include "driver/diagnostics.h"
 #include "scanner/scanner.h"
 
 Files *LastFile = nullptr;
 int IncludeDepth = 0;
 const int MaxIncludeDepth = 200;
 int AtLineStart = 1;
+std::vector<std::string> IncludedFiles;
 
 void Line() {
   // The count wraps to 0 rather than turning negative.
@@ -22,6 +26,8 @@ static bool TooDeep(const char *path) {
   if (IncludeDepth < MaxIncludeDepth) return false;
   printf("Include nesting deeper than %d at line %d of %s: include file %s not opened\n",
          MaxIncludeDepth, LastFile->line, LastFile->fname.c_str(), path);
+  TemplateErrorHere("include nesting deeper than " + std::to_string(MaxIncludeDepth) + ": \"" +
+                    path + "\" not opened");
   return true;
 }
 
@@ -33,14 +39,18 @@ bool IsDirectory(FILE *stream) {
 void IncludeFile(const char *path) {
   if (TooDeep(path)) return;
   FILE *stream = fopen(path, "r");
+  int err = errno;
   if (IsDirectory(stream)) {
     fclose(stream);
     stream = nullptr;
+    err = EISDIR;
   }
   if (stream == nullptr) {
     printf("Cannot open include file %s\n", path);
+    TemplateErrorHere(std::string("cannot open include file \"") + path + "\": " + strerror(err));
     return;
   }
+  IncludedFiles.push_back(path);
   Files *entry = new Files;
   entry->file = stream;
   entry->fname = path;
@@ -95,6 +105,7 @@ void ResetInputStack() {
     LastFile = next;
   }
   yylex_destroy();
+  IncludedFiles.clear();
   IncludeDepth = 0;
   AtLineStart = 1;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include <vector>
 
 struct yy_buffer_state;
 
@@ -18,6 +19,7 @@ struct Files {
 extern Files *LastFile;   // the top entry; null before the driver makes one and after the last file ended
 extern int IncludeDepth;  // number of include entries above the bottom entry
 extern const int MaxIncludeDepth; // deeper includes are refused with a message
+extern std::vector<std::string> IncludedFiles; // every include file opened, in order
 extern int AtLineStart;   // 1 when the last piece of the current file ended with a newline (or none was read)
 
 // True when an opened stream is a directory: it opens but cannot be read.

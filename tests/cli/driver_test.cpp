@@ -54,7 +54,7 @@ TEST(Driver, UnrecognisedOptionIsReportedAndRunGoesOn) {
   TempDir dir;
   WriteFile("foo.C", "a\n");
   RunResult r = RunVorn({"-x", "-", "foo.C"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);  // the run goes on, but a build must not take it for a success
   EXPECT_EQ(r.err, "Unrecognized option -x\nUnrecognized option -\n");
   EXPECT_EQ(ReadFile("foo_new.C"), "#line 1 \"foo.C\"\na\n");
 }
@@ -100,8 +100,8 @@ TEST(Driver, MacroParametersFollowM) {
   TempDir dir;
   WriteFile("foo.C", "$1-$2-$3\n");
   RunResult r = RunVorn({"-cfoo", "-M", "a", "b c"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "Invalid input argument used 3\n");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err, "Invalid input argument used 3\nfoo.C:1: error: $3 used, but -M gives 2 words\n");
   EXPECT_EQ(ReadFile("foo_new.C"), "#line 1 \"foo.C\"\na-b c-\n");
 }
 
@@ -118,12 +118,18 @@ TEST(Driver, HelpAndVersionPrintAndSucceed) {
   TempDir dir;
   RunResult help = RunVorn({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("Format: vorn -c[input file]", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("Usage: vorn [options] <template>\n", 0), 0u) << help.out;
+  for (const char *line : {"\n  --compact ", "\n  -q, --quiet ", "\n  --depfile=FILE ", "\n  -M <word>...",
+                           "\nExit status: 0 ", "man vorn"})
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
   RunResult version = RunVorn({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "Vorn version 1.0\n");
-  // After the input name nothing is an option, so the run goes on.
+  // After the input name nothing is an option, so the run goes on, with a warning.
   WriteFile("foo.C", "a\n");
-  EXPECT_EQ(RunVorn({"foo.C", "--version"}).status, 0);
+  RunResult late = RunVorn({"foo.C", "--version", "-M", "4"});
+  EXPECT_EQ(late.status, 0);
+  EXPECT_EQ(late.err, "vorn: warning: arguments after the input name are ignored: --version -M 4 "
+                      "(options and -M words go before the input name, or name the input with -c)\n");
   EXPECT_EQ(ReadFile("foo_new.C"), "#line 1 \"foo.C\"\na\n");
 }

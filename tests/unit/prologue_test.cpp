@@ -11,14 +11,15 @@
 
 TEST(Prologue, WritesFixedBeginningAndEnd) {
   const std::string head = "#include <stdio.h>\nFILE *stdcom;\n// C output file\n#include \"";
-  // Each case: the target, the final source and macro file names (written unchanged), the code
-  // file, and the two rows of the macro file that differ by target.
+  // Each case: the target, the final source and macro file names, the code file, and the two
+  // rows of the macro file that differ by target. The final source's name stands in a C string
+  // and is escaped; the #include takes its name without escapes, as written.
   const struct { int comp; const char *final, *macro; std::string code, copy, append; } cases[] = {
       {GCC, "X_new.C", "X_M.mac",
        head + "X_M.mac\"\nint main() {\nstdcom = fopen(\"X_new.C\",\"w\");\n",
        "  strcpy(&res[1], inp);", "  strcat(res, \"\\\"\");"},
       {MSC, "q\"\\.C", "d\\m.mac",
-       head + "d\\m.mac\"\nint main() {\nfopen_s(&stdcom,\"q\"\\.C\",\"w\");\n",
+       head + "d\\m.mac\"\nint main() {\nfopen_s(&stdcom,\"q\\\"\\\\.C\",\"w\");\n",
        "  strcpy_s(&res[1], sizeRes, inp);", "  strcat_s(res, sizeRes, \"\\\"\");"},
   };
   for (const auto &c : cases) {
