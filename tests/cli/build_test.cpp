@@ -78,13 +78,39 @@ TEST(Build, NamesReachTheStepsAsOneArgument) {
   EXPECT_EQ(ReadFile("ran"), dir.path + "/g.exe|my file_new.C\n");
 }
 
-// The host gcc reports an error of a macro line against the template's name and line.
-TEST(Build, GccReportsMacroLineErrorAtTemplateLine) {
-  TempDir dir;
-  WriteFile("e.C", "int a;\n##int x = ;\n");
-  RunResult r = RunVorn({"e.C"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(Said(r), "Compilation internal pass ended with compilation errors\n");
-  EXPECT_NE(r.err.find("e.C:2:"), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("e_C.C:"), std::string::npos) << r.err;
+// The host gcc reports an error of macro code against the template's name and line: a macro
+// line in either form, and under --compact also an embedded expression or inserted code, which
+// the default form leaves to a count of code file lines from the last macro line.
+TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
+  // Six lines of every kind before the faulty one, so that a wrong count shows.
+  const std::string before = "##int good = 1;\nfirst ##good##\nplain text\n\"a literal\"\n"
+                             "/* a\n comment */\n";
+  const struct {
+    std::vector<std::string> options;
+    std::string source, line;
+  } cases[] = {
+      {{}, "int a;\n##int x = ;\n", "e.C:2:"},
+      {{"--compact"}, "int a;\n##int x = ;\n", "e.C:2:"},
+      {{"--compact"}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:"},
+      {{"--compact"}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:"},
+  };
+  for (const auto &c : cases) {
+    TempDir dir;
+    WriteFile("e.C", c.source);
+    std::vector<std::string> args = c.options;
+    args.push_back("e.C");
+    RunResult r = RunVorn(args);
+    EXPECT_EQ(r.status, 1) << c.source;
+    EXPECT_EQ(Said(r), "Compilation internal pass ended with compilation errors\n");
+    EXPECT_EQ(r.err.find("e_C.C:"), std::string::npos) << r.err;
+    // Every error gcc reports names the faulty line.
+    int errors = 0;
+    for (size_t at = r.err.find(": error:"); at != std::string::npos;
+         at = r.err.find(": error:", at + 1)) {
+      size_t start = r.err.rfind('\n', at) + 1;  // npos + 1 is the text's start
+      EXPECT_EQ(r.err.compare(start, c.line.size(), c.line), 0) << r.err.substr(start, at - start);
+      errors++;
+    }
+    EXPECT_GT(errors, 0) << r.err;
+  }
 }

@@ -3,9 +3,12 @@
 // and the deliberate rewrite of a raw tab or newline inside a string literal
 // (counted apart). Each file is tried as it is and converted to CRLF.
 //
-//   vorn_corpus --vorn build/vorn [--sample N] [--jobs J]
+//   vorn_corpus --vorn build/vorn [--sample N] [--jobs J] [--compact 1]
 //
-// Without --sample every file found is tried (the full run).
+// Without --sample every file found is tried (the full run). With --compact 1
+// each file is run a second time with --compact, in a folder of its own, and
+// must give the same final source, macro file, standard output, exit status
+// and standard error as the default form.
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -104,14 +107,48 @@ static Outcome Compare(const std::string &original, const std::string &final) {
   return i == original.size() && j == final.size() ? Rewritten : Different;
 }
 
-static Outcome TryOne(const std::string &vorn, const fs::path &dir, const std::string &text) {
+// What one run of vorn on f.C wrote and said.
+struct Run {
+  int status = -1;
+  std::string final, macro, out, err;
+  bool compiled = false;  // gcc built the generator program
+};
+
+static Run RunVorn(const std::string &vorn, const fs::path &dir, const std::string &text,
+                   const std::string &options) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   std::ofstream(dir / "f.C", std::ios::binary) << text;
-  std::string command = "cd '" + dir.string() + "' && '" + vorn + "' f.C >run.log 2>&1";
+  std::string command =
+      "cd '" + dir.string() + "' && '" + vorn + "' " + options + "f.C >run.out 2>run.err </dev/null";
   int status = std::system(command.c_str());
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Failed;
-  return Compare(text, StripDirectives(Read(dir / "f_new.C")));
+  Run run;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.final = fs::exists(dir / "f_new.C") ? Read(dir / "f_new.C") : "<none>";
+  run.macro = fs::exists(dir / "f_M.mac") ? Read(dir / "f_M.mac") : "<none>";
+  run.out = Read(dir / "run.out");
+  run.err = Read(dir / "run.err");
+  run.compiled = fs::exists(dir / "f_C.exe");
+  return run;
+}
+
+// What the compact form's run does otherwise than the default form's, or "".
+// The compiler's own messages name lines of the code file, so standard error
+// counts only where the default form compiled.
+static std::string CompactDiffers(const Run &plain, const Run &compact) {
+  std::string said;
+  if (compact.final != plain.final) said += " final source,";
+  if (compact.macro != plain.macro) said += " macro file,";
+  if (compact.out != plain.out) said += " standard output,";
+  if (compact.status != plain.status) said += " exit status,";
+  if (plain.compiled && compact.err != plain.err) said += " standard error,";
+  if (!said.empty()) said.pop_back();
+  return said;
+}
+
+static Outcome TryOne(const Run &run, const std::string &text) {
+  if (run.status != 0) return Failed;
+  return Compare(text, StripDirectives(run.final));
 }
 
 struct Tally {
@@ -119,16 +156,19 @@ struct Tally {
   std::mutex lock;
   std::vector<std::string> faults;     // files that differ or failed
   std::vector<std::string> rewritten;  // files that differ only by the deliberate rewrite
+  std::atomic<int> compared{0};        // runs compared with --compact
 };
 
 int main(int argc, char **argv) {
   std::string vorn = "build/vorn";
   size_t sample = 0, jobs = 2;
+  bool compact = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string opt = argv[i];
     if (opt == "--vorn") vorn = fs::absolute(argv[i + 1]).string();
     if (opt == "--sample") sample = std::stoul(argv[i + 1]);
     if (opt == "--jobs") jobs = std::max<size_t>(1, std::stoul(argv[i + 1]));
+    if (opt == "--compact") compact = std::string(argv[i + 1]) != "0";
   }
   std::vector<fs::path> all = FindCorpus(), corpus;
   for (const fs::path &path : all)
@@ -149,18 +189,27 @@ int main(int argc, char **argv) {
   std::atomic<size_t> next{0};
   fs::path scratch = fs::temp_directory_path() / ("vorn-corpus-" + std::to_string(getpid()));
   auto worker = [&](size_t id) {
-    fs::path dir = scratch / std::to_string(id);
+    fs::path dir = scratch / std::to_string(id), compactDir = scratch / (std::to_string(id) + "c");
     for (size_t k; (k = next++) < corpus.size();) {
       std::string text = Read(corpus[k]);
       for (int crlf = 0; crlf < 2; crlf++) {
-        Outcome outcome = TryOne(vorn, dir, crlf ? ToCrlf(text) : text);
+        const std::string input = crlf ? ToCrlf(text) : text;
+        const Run plain = RunVorn(vorn, dir, input, "");
+        Outcome outcome = TryOne(plain, input);
         tally.counts[crlf][outcome]++;
         static const char *const said[] = {"", ": \\t or \\n in a string literal", ": differs",
                                             ": vorn failed"};
+        const std::string name = corpus[k].string() + (crlf ? " (CRLF)" : "");
         if (outcome != Identical) {
           std::lock_guard<std::mutex> hold(tally.lock);
-          (outcome == Rewritten ? tally.rewritten : tally.faults)
-              .push_back(corpus[k].string() + (crlf ? " (CRLF)" : "") + said[outcome]);
+          (outcome == Rewritten ? tally.rewritten : tally.faults).push_back(name + said[outcome]);
+        }
+        if (!compact) continue;
+        const std::string differs = CompactDiffers(plain, RunVorn(vorn, compactDir, input, "--compact "));
+        tally.compared++;
+        if (!differs.empty()) {
+          std::lock_guard<std::mutex> hold(tally.lock);
+          tally.faults.push_back(name + ": --compact differs in" + differs);
         }
       }
     }
@@ -174,9 +223,11 @@ int main(int argc, char **argv) {
            "%d failed\n", crlf ? "CRLF" : "as is", tally.counts[crlf][Identical].load(),
            tally.counts[crlf][Rewritten].load(), tally.counts[crlf][Different].load(),
            tally.counts[crlf][Failed].load());
+  if (compact) printf("--compact: %d runs compared with the default form\n", tally.compared.load());
   for (const std::string &note : tally.rewritten) printf("  %s\n", note.c_str());
   for (const std::string &fault : tally.faults) printf("  %s\n", fault.c_str());
   int failed = static_cast<int>(tally.faults.size());
-  printf("%d passed, %d failed\n", static_cast<int>(2 * corpus.size()) - failed, failed);
+  const int checks = static_cast<int>(2 * corpus.size()) * (compact ? 2 : 1);
+  printf("%d passed, %d failed\n", checks - failed, failed);
   return failed == 0 ? 0 : 1;
 }

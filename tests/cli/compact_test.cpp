@@ -1,0 +1,372 @@
+// The compact form of the generator program (--compact) changes the code file
+// only: the final source, the macro file, Vorn's messages and its exit status
+// must be those of the default form for every input, and the compact code file
+// must keep the limits it promises to other compilers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "harness.h"
+#include "random_template.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The files of one input, by name.
+using Files = std::map<std::string, std::string>;
+
+// What one run of vorn left behind.
+struct Outcome {
+  RunResult run;
+  std::string final, macro, code;
+  bool compiled = false;  // gcc built the generator program
+};
+
+// A file's contents, told apart from a missing file.
+std::string Contents(const std::string &name) {
+  return fs::exists(name) ? ReadFile(name) : "<no file " + name + ">";
+}
+
+// Runs vorn on files in a directory of its own, in the default or the compact form.
+Outcome RunOn(const Files &files, std::vector<std::string> args, bool compact) {
+  TempDir dir;
+  for (const auto &[name, text] : files) WriteFile(name, text);
+  if (compact) args.insert(args.begin(), "--compact");
+  Outcome o;
+  o.run = RunVorn(args);
+  o.final = Contents("s_new.C");
+  o.macro = Contents("s_M.mac");
+  o.code = Contents("s_C.C");
+  o.compiled = fs::exists("s_C.exe");
+  return o;
+}
+
+// Bytes made readable in a message.
+std::string Shown(const std::string &text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
+    else {
+      char buf[8];
+      snprintf(buf, sizeof buf, "\\x%02x", c);
+      out += buf;
+    }
+  }
+  return out;
+}
+
+// Empty when the two are equal, else where they part, with some text of each.
+std::string Parting(const std::string &plain, const std::string &compact) {
+  if (plain == compact) return "";
+  size_t at = std::mismatch(plain.begin(), plain.begin() + std::min(plain.size(), compact.size()),
+                            compact.begin()).first - plain.begin();
+  size_t from = at > 60 ? at - 60 : 0;
+  return "at byte " + std::to_string(at) + " of " + std::to_string(plain.size()) + "/" +
+         std::to_string(compact.size()) + "\n  default: " + Shown(plain.substr(from, 160)) +
+         "\n  compact: " + Shown(compact.substr(from, 160));
+}
+
+// Standard error without the compiler's warnings and notes: they name lines
+// and columns of the code file, which differ between the forms (gcc warns of
+// a trigraph-like sequence in the default form's literal, and not in the
+// compact form's, where each question mark is escaped).
+std::string WithoutCompilerNotes(const std::string &err) {
+  static const std::regex note(
+      "^(In file included from .*|[^ ]+: In function .*|[^ ]+:[0-9]+:[0-9]+: (warning|note): .*|"
+      " *[0-9]* \\|.*)$");
+  std::istringstream lines(err);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);)
+    if (!std::regex_match(line, note)) kept += line + "\n";
+  return kept;
+}
+
+// Runs an input in both forms and reports every difference. The compiler's
+// own messages name lines of the code file, which differ between the forms,
+// so standard error is compared only where the default form compiled, and
+// without the compiler's warnings.
+void ExpectSameRun(const std::string &what, const Files &files,
+                   const std::vector<std::string> &args) {
+  const Outcome plain = RunOn(files, args, false), compact = RunOn(files, args, true);
+  const std::pair<const char *, std::pair<std::string, std::string>> parts[] = {
+      {"final source", {plain.final, compact.final}},
+      {"macro file", {plain.macro, compact.macro}},
+      {"standard output", {plain.run.out, compact.run.out}},
+      {"exit status", {std::to_string(plain.run.status), std::to_string(compact.run.status)}},
+      {"standard error", {WithoutCompilerNotes(plain.run.err),
+                          WithoutCompilerNotes(plain.compiled ? compact.run.err : plain.run.err)}}};
+  for (const auto &[part, texts] : parts) {
+    const std::string parting = Parting(texts.first, texts.second);
+    if (!parting.empty()) ADD_FAILURE() << what << ": " << part << " differs " << parting;
+  }
+}
+
+// Every regular file of the working directory.
+Files FilesHere() {
+  Files files;
+  for (const fs::directory_entry &entry : fs::directory_iterator("."))
+    if (entry.is_regular_file()) files[entry.path().filename()] = ReadFile(entry.path());
+  return files;
+}
+
+// Templates where the compact form must keep exactly what the compiler makes
+// of the default form's statements: code that governs or uses the one print
+// statement after it, and code whose comments, literals and continued lines
+// take in the print statements that follow.
+struct Tricky {
+  const char *what;
+  std::string source;
+  std::vector<std::string> args = {"s.C"};
+};
+
+std::vector<Tricky> TrickyTemplates() {
+  using namespace std::string_literals;
+  std::string longRun;  // more than one fwrite statement prints it
+  for (int i = 0; longRun.size() < 70000; i++)
+    longRun += "line " + std::to_string(i) + " of a run longer than one statement may print\n";
+  return {
+      {"unbraced if",
+       "##int x = 0, y = 1;\na ##.if (x)##skipped when x is 0\nb ##.if (y)##kept\n"
+       "c ##.if (x)##\nd ##.if (x)##\tafter a tab\ne ##.y = 2; while (y-- > 0)##rep \n"},
+      {"if before a word, literal or comment",
+       "a ##.if (0)##$1 tail\nb ##.if (1)##$2\nc ##.if (0)##\"lit\" tail\n"
+       "d ##.if (0)##/* c */ tail\ne ##.if (0)##'q' tail\nf ##.if (0)##// rest\ng\n",
+       {"-cs", "-M", "w\"1\\", "x y"}},
+      {"line comment in inserted code",
+       "##int k = 0;\na ##.k++; // c##tail on the same line\nk=##k##\n"
+       "b ##.k++; /* c */##tail kept\nc ##.k++; // c \\##\nnext line\nk=##k##\n"},
+      {"macro line ending in backslash",
+       "##int x = 1 + \\\ntext after a continued macro line\n##// a note \\\nanother line\n"
+       "x=##x##\n"},
+      {"loop without braces",
+       "##for (int i = 0; i < 3; i++)\ntext line under a loop\n##int j = 0;\n"
+       "##for (j = 0; j < 2; j++)\nx\ny ##j##\n"},
+      {"value of the statement after code",
+       "q ##.int n = ##abc\nn=##n##\nr ##.int m = ##\nm=##m##\n"},
+      {"trigraph-like text",
+       "##int t = 1;\ntrig ?\?= ?\?/ ?\?' ?\?( ?\?) ?\?! ?\?< ?\?> ?\?- ?\?\?= ?\?? \"?\?=\" '?'\n"
+       "/* ?\?= */ // ?\?/\nt=##t##\n"},
+      {"block comment opened in code",
+       "##int z = 0; /* from here\ntext inside the comment\n##*/ z = 5;\nz=##z##\n"
+       "a ##./*##hidden text\nmore hidden\n##*/ int w = 1;\nw=##w##\n"},
+      {"brace opened in inserted code",
+       "##int c = 0;\na ##.if (c) {##hidden\nmore hidden\nb ##.}##shown\n"},
+      {"preprocessor lines",
+       "###if 0\ndropped text\n###endif\n###define TWICE(v) (2 * (v))\nt=##TWICE(21)##\n"},
+      {"the program's own prints",
+       "100% ##.fprintf(stdcom, \"<%d>\", 7);## %d %s\n"
+       "x ##.fprintf(stderr, \"note\\n\"); puts(\"out\");##y\n"},
+      {"literals in inserted code",
+       "a ##.const char *u = \"http://x\"; if (u[0] == 0)##hidden\n"
+       "b ##.char q = '\"'; if (q == 0)##hidden\nc ##.int big = 1'000; if (big < 0)##hidden\n"
+       "d ##.if (0) /* \"' */##hidden\ne\n"},
+      {"CRLF line ends", "##int x = 1;\r\na ##x##\r\nb ##.if (0)##hidden\r\nc\r\n"},
+      {"NUL bytes", "a\0b ##.if (0)##\0hidden\nc \"\0\" ##1##\0d\n"s},
+      {"program that stops after a long run",
+       "##int z = 1;\n" + longRun + "x ##.if (z) { fprintf(stderr, \"stop\\n\"); exit(3); }##y\n"},
+      {"program that crashes after a long run",
+       "##int *p = 0;\n" + longRun + "x ##.if (p == 0) *p = 1;##y\n"},
+  };
+}
+
+}  // namespace
+
+// One input after another: every golden case with its command line, the seeded
+// random templates of the reliability suite, and the tricky templates above.
+TEST(CompactForm, RunsAsTheDefaultForm) {
+  const fs::path golden = fs::path(VORN_SOURCE_DIR) / "tests" / "golden";
+  std::vector<fs::path> cases;
+  for (const fs::directory_entry &entry : fs::directory_iterator(golden))
+    if (entry.is_directory() && !fs::exists(entry.path() / "disabled"))
+      cases.push_back(entry.path());
+  std::sort(cases.begin(), cases.end());
+  ASSERT_FALSE(cases.empty());
+  for (const fs::path &dir : cases) {
+    Files files;
+    for (const fs::directory_entry &entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename();
+      if (name.find('.') != std::string::npos && name.rfind("s_", 0) != 0)
+        files[name] = ReadFile(entry.path());
+    }
+    std::istringstream argText(fs::exists(dir / "args") ? ReadFile(dir / "args") : "s.C\n");
+    std::vector<std::string> args;
+    for (std::string word; std::getline(argText, word);) args.push_back(word);
+    ExpectSameRun("golden " + dir.filename().string(), files, args);
+  }
+
+  std::vector<std::string> randomArgs = {"-cs", "-M"};
+  randomArgs.insert(randomArgs.end(), RandomWords.begin(), RandomWords.end());
+  for (unsigned seed = 1; seed <= RandomSeeds; seed++) {
+    TempDir dir;  // the builder writes the include files here
+    const std::string source = RandomTemplate(seed).source;
+    Files files = FilesHere();
+    files["s.C"] = source;
+    ExpectSameRun("random seed " + std::to_string(seed), files, randomArgs);
+  }
+
+  for (const Tricky &t : TrickyTemplates()) ExpectSameRun(t.what, {{"s.C", t.source}}, t.args);
+}
+
+namespace {
+
+int DigitValue(char c, int base) {
+  int v = c >= '0' && c <= '9'   ? c - '0'
+          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                 : 99;
+  return v < base ? v : -1;
+}
+
+// One fwrite statement of the code file, read as a C compiler reads it.
+struct Write {
+  std::string bytes;     // what its literal holds
+  size_t count = 0;      // its third argument
+  size_t longestPiece = 0;  // characters between the quotes of its longest literal piece
+};
+
+// Reads the fwrite statements of a code file; a statement that cannot be read is a failure.
+std::vector<Write> Writes(const std::string &code) {
+  std::vector<Write> writes;
+  for (size_t at = code.find("fwrite("); at != std::string::npos; at = code.find("fwrite(", at)) {
+    at += 7;
+    Write w;
+    while (at < code.size() && (code[at] == '"' || code[at] == '\n' || code[at] == ' ')) {
+      if (code[at++] != '"') continue;
+      size_t start = at;
+      while (at < code.size() && code[at] != '"') {
+        char c = code[at++];
+        if (c != '\\') {
+          w.bytes += c;
+          continue;
+        }
+        char e = code[at++];
+        static const std::string simple = "n\nt\tr\rv\vb\bf\fa\a\\\\\"\"''??";
+        size_t k = simple.find(e);
+        if (k != std::string::npos && k % 2 == 0) {
+          w.bytes += simple[k + 1];
+        } else if (e == 'x' || DigitValue(e, 8) >= 0) {
+          int base = e == 'x' ? 16 : 8, value = e == 'x' ? 0 : DigitValue(e, 8);
+          for (int digits = base == 8; base == 16 || digits < 3; digits++) {
+            if (DigitValue(code[at], base) < 0) break;
+            value = value * base + DigitValue(code[at++], base);
+          }
+          w.bytes += static_cast<char>(value);
+        } else {
+          ADD_FAILURE() << "unknown escape \\" << e << " in: " << code.substr(start, 80);
+        }
+      }
+      w.longestPiece = std::max(w.longestPiece, at - start);
+      at++;
+    }
+    unsigned long count = 0;
+    int used = 0;
+    if (sscanf(code.c_str() + at, ", 1, %lu, stdcom);%n", &count, &used) != 1 || used == 0) {
+      ADD_FAILURE() << "unreadable fwrite statement: " << Shown(code.substr(at, 80));
+      continue;
+    }
+    w.count = count;
+    writes.push_back(w);
+  }
+  return writes;
+}
+
+// Runs a template in both forms; the compact form's final source, after it is
+// checked against the default form's and the compact code file against its
+// limits. printed: how many bytes the fwrite statements must print at least.
+std::string CompactFinal(const std::string &what, const std::string &source,
+                         const std::vector<std::string> &args, size_t printed) {
+  const Outcome plain = RunOn({{"s.C", source}}, args, false);
+  const Outcome compact = RunOn({{"s.C", source}}, args, true);
+  EXPECT_EQ(plain.run.status, 0) << what << plain.run.out << plain.run.err;
+  EXPECT_EQ(compact.run.status, 0) << what << compact.run.out << compact.run.err;
+  EXPECT_EQ(Parting(plain.final, compact.final), "") << what;
+  size_t total = 0;
+  for (const Write &w : Writes(compact.code)) {
+    EXPECT_LE(w.longestPiece, 2000u) << what << ": a literal piece too long for some compilers";
+    EXPECT_LE(w.count, 64000u) << what << ": one statement prints too much";
+    EXPECT_EQ(w.count, w.bytes.size())
+        << what << ": fwrite count and literal differ: " << Shown(w.bytes.substr(0, 80));
+    total += w.count;
+  }
+  EXPECT_GE(total, printed) << what << ": the text is not printed by fwrite statements";
+  return compact.final;
+}
+
+// Whether text holds line as a whole line.
+bool HoldsLine(const std::string &text, const std::string &line) {
+  return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+}  // namespace
+
+// Every byte value 0-255 in ordinary text, in string and character literals,
+// in comments and in a -M word (every value but NUL, which no argument holds),
+// between two macro lines so that it reaches the code file as fwrite literals.
+TEST(CompactForm, KeepsEveryByteValue) {
+  std::string bytes;  // 0-255 but the line break
+  for (int c = 0; c < 256; c++)
+    if (c != '\n') bytes += static_cast<char>(c);
+  auto without = [&](const std::string &drop) {
+    std::string out;
+    for (char c : bytes)
+      if (drop.find(c) == std::string::npos) out += c;
+    return out;
+  };
+  // Quotes in ordinary text would start literals. After each byte that an
+  // escape writes, a digit; and '?' sequences that could be read as trigraphs.
+  std::string text = without("\"'") + " ?\?= ?\?/ ?\?\?! ?\?";
+  for (char c : std::string("\0\1\37\177\200\377\r\t\\?", 10)) text += std::string(1, c) + "07";
+  const std::string string = "s = \"" + without("\"\\") + "\\\"\\\\\";";
+  std::string chars = "c = ";
+  for (char c : without("'\\")) chars += "'" + std::string(1, c) + "' ";
+  chars += "'\\'' '\\\\';";
+  const std::string lineComment = "// " + bytes;
+  const std::string blockComment = "/* " + bytes + " */";
+  std::string word;
+  for (int c = 1; c < 256; c++) word += static_cast<char>(c);
+  const std::string lines =
+      text + "\n" + string + "\n" + chars + "\n" + lineComment + "\n" + blockComment + "\n";
+  const std::string source = "##int v = 1;\n" + lines + "w = $1;\n##v++;\nv=##v##\n";
+
+  const std::string final = CompactFinal("every byte", source, {"-cs", "-M", word}, lines.size());
+  EXPECT_TRUE(HoldsLine(final, text)) << "ordinary text";
+  std::string stringShown = string;  // a raw tab in a string literal comes out as \t
+  stringShown.replace(stringShown.find('\t'), 1, "\\t");
+  EXPECT_TRUE(HoldsLine(final, stringShown)) << "string literal";
+  EXPECT_TRUE(HoldsLine(final, chars)) << "character literals";
+  EXPECT_TRUE(HoldsLine(final, lineComment)) << "line comment";
+  EXPECT_TRUE(HoldsLine(final, blockComment)) << "block comment";
+  std::string wordShown;  // a word's tab and line break come out as \t and \n
+  for (char c : word) wordShown += c == '\t' ? "\\t" : c == '\n' ? "\\n" : std::string(1, c);
+  EXPECT_TRUE(HoldsLine(final, "w = " + wordShown + ";")) << "-M word";
+  EXPECT_TRUE(HoldsLine(final, "v=2")) << "macro code after the text";
+}
+
+// A line of 100,000 characters, and 70,000 characters between two macro lines:
+// more than one fwrite statement may print.
+TEST(CompactForm, KeepsLongTextWithinTheStatementLimits) {
+  // No quote and no '/', which could start a literal or a comment that runs on.
+  const std::string palette = "abc xyz 0123 ;,.(){}[]+-*=<>!&|^~%?:\\\t\x01\x7f\x80\xe9\xff";
+  std::string line;
+  for (size_t i = 0; line.size() < 100000; i++) line += palette[(i * 7 + i / 31) % palette.size()];
+  std::string final =
+      CompactFinal("a long line", "##int n = 2;\n" + line + "\nn=##n##\n", {"s.C"}, 100000);
+  EXPECT_TRUE(HoldsLine(final, line));
+  EXPECT_TRUE(HoldsLine(final, "n=2"));
+
+  std::string block;
+  for (int i = 0; block.size() < 70000; i++)
+    block += "/* row " + std::to_string(i) + " */ int v" + std::to_string(i) + " = \"" +
+             palette.substr(i % 20, 9) + "\";\n";
+  final = CompactFinal("a long run", "##int n = 2;\n" + block + "##n++;\nn=##n##\n", {"s.C"},
+                       70000);
+  EXPECT_NE(final.find("\n" + block), std::string::npos);
+  EXPECT_TRUE(HoldsLine(final, "n=3"));
+}
