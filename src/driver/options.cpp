@@ -74,6 +74,7 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
         names.macro = value + ".mac";
         break;
       case 'l': break;
+      case 'I': IncludeDirs.push_back(value); break;
       case 'M': HandleMacroArgs(i, argc, argv); return;
       default: fprintf(stderr, "Unrecognized option %s\n", arg.c_str());
     }

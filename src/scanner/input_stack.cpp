@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <vector>
 
 #include "scanner/scanner.h"
 
@@ -12,6 +13,7 @@ Files *LastFile = nullptr;
 int IncludeDepth = 0;
 const int MaxIncludeDepth = 200;
 int AtLineStart = 1;
+std::vector<std::string> IncludeDirs;
 
 void Line() {
   // The count wraps to 0 rather than turning negative.
@@ -30,20 +32,55 @@ bool IsDirectory(FILE *stream) {
   return stream != nullptr && fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void IncludeFile(const char *path) {
-  if (TooDeep(path)) return;
-  FILE *stream = fopen(path, "r");
+// Opens a file for reading; a directory opens but cannot be read, so it
+// counts as not found.
+static FILE *OpenReadable(const std::string &name) {
+  FILE *stream = fopen(name.c_str(), "r");
   if (IsDirectory(stream)) {
     fclose(stream);
     stream = nullptr;
   }
+  return stream;
+}
+
+// folder/path; an empty folder is the working directory.
+static std::string InFolder(const std::string &folder, const std::string &path) {
+  if (folder.empty() || folder.back() == '/') return folder + path;
+  return folder + "/" + path;
+}
+
+// The lookup rule: the path as written, relative to the working directory;
+// failing that, and unless the path is absolute, beside the
+// including file, then in each IncludeDirs folder in order. name becomes
+// the path that was opened, so that line directives lead to the file.
+static FILE *FindInclude(const std::string &path, std::string &name) {
+  std::vector<std::string> tries{path};
+  if (!path.empty() && path[0] != '/') {
+    const std::string &includer = LastFile->fname;
+    std::string beside = includer.substr(0, includer.rfind('/') + 1);
+    if (!beside.empty()) tries.push_back(beside + path);
+    for (const std::string &folder : IncludeDirs) tries.push_back(InFolder(folder, path));
+  }
+  for (const std::string &candidate : tries) {
+    if (FILE *stream = OpenReadable(candidate)) {
+      name = candidate;
+      return stream;
+    }
+  }
+  return nullptr;
+}
+
+void IncludeFile(const char *path) {
+  if (TooDeep(path)) return;
+  std::string name;
+  FILE *stream = FindInclude(path, name);
   if (stream == nullptr) {
     printf("Cannot open include file %s\n", path);
     return;
   }
   Files *entry = new Files;
   entry->file = stream;
-  entry->fname = path;
+  entry->fname = name;
   entry->line = 0;
   entry->next = LastFile;
   // The including file keeps its buffer, positioned just behind the include line.
@@ -95,6 +132,7 @@ void ResetInputStack() {
     LastFile = next;
   }
   yylex_destroy();
+  IncludeDirs.clear();
   IncludeDepth = 0;
   AtLineStart = 1;
 }
