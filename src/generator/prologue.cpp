@@ -11,11 +11,10 @@
 //
 // Every basic type C does not promote to int has an overload of its own, so
 // that overload resolution is never ambiguous. A floating value prints with
-// "%g" when that reads back as the same value (so output that was exact
-// stays byte for byte) and otherwise with the fewest more digits that do:
-// only _ftype1 sees the value, so _Fcode encodes the digit count in the type
-// code (100 + n for "%.ng", 200 + n for "%.nLg"). A float is read back as a
-// float; NaN never compares equal and keeps "%g".
+// "%g" when that reads back as the same value, and otherwise with the fewest
+// more digits that do: only _ftype1 sees the value, so _Fcode encodes the
+// digit count in the type code (100 + n for "%.ng", 200 + n for "%.nLg"). A
+// float is read back as a float; NaN never compares equal and keeps "%g".
 static const char *const SupportLines[] = {
     "int _Fcode(long double v, int tp) {",
     "char s[64]; int n = 6;",
