@@ -34,7 +34,8 @@
 include_guard(GLOBAL)
 
 # Appends to the variable named by out_var the existing files that the
-# "##include" lines of file name (resolved in dir), and of those files in turn.
+# "##include" lines of file name (resolved in dir, else beside the file that
+# holds the line, as Vorn looks them up), and of those files in turn.
 function(_vorn_includes file dir out_var)
   set(found ${${out_var}})
   set(pending "")
@@ -46,7 +47,12 @@ function(_vorn_includes file dir out_var)
     file(STRINGS "${current}" lines REGEX "^##include[ \t]")
     foreach(line IN LISTS lines)
       if(line MATCHES "^##include[ \t]+(\"([^\"]+)\"|<([^>]+)>)")
-        get_filename_component(name "${CMAKE_MATCH_2}${CMAKE_MATCH_3}" ABSOLUTE BASE_DIR "${dir}")
+        set(written "${CMAKE_MATCH_2}${CMAKE_MATCH_3}")
+        get_filename_component(name "${written}" ABSOLUTE BASE_DIR "${dir}")
+        if(NOT EXISTS "${name}" OR IS_DIRECTORY "${name}")
+          get_filename_component(beside "${current}" DIRECTORY)
+          get_filename_component(name "${written}" ABSOLUTE BASE_DIR "${beside}")
+        endif()
         list(FIND found "${name}" seen)
         if(EXISTS "${name}" AND NOT IS_DIRECTORY "${name}" AND seen EQUAL -1)
           list(APPEND found "${name}")

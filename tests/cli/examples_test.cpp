@@ -67,8 +67,9 @@ TEST(ManPage, FormatsWithoutWarningsAndDescribesEveryOption) {
   ASSERT_EQ(Shell("groff -man -Tascii -P-cbou " + page + " >page.txt"), 0);
   const std::string text = ReadFile("page.txt");
   for (const char *item : {"\n       -cinput\n", "\n       -ofinal\n", "\n       -Oexecutable\n",
-                           "\n       -mcode ", "\n       -l     ", "\n       -M word...\n",
-                           "\n       --help ", "\n       --version\n", "\nEXIT STATUS\n",
+                           "\n       -mcode ", "\n       -l     ", "\n       -Idir  ",
+                           "\n       -M word...\n", "\n       --help ", "\n       --version\n",
+                           "\nEXIT STATUS\n",
                            "COMPILER=/usr/bin/ccache SRC OBJ", "LINKER=/usr/bin/gcc OBJ EXE"})
     EXPECT_NE(text.find(item), std::string::npos) << item;
 }

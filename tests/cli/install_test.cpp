@@ -32,6 +32,12 @@ TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
   // A changed "##include"d part makes the build run Vorn again.
   ASSERT_EQ(Shell("echo '/* edited */' >src/parts/notice.inc && " + make), 0);
   EXPECT_EQ(ReadFile("b/weekdays.c").find("#line 1 \"parts/notice.inc\"\n/* edited */\n"), 0u);
+  // So does a part that another part includes from beside it.
+  WriteFile("src/parts/year.inc", "/* 2026 */\n");
+  ASSERT_EQ(Shell("echo '##include \"year.inc\"' >>src/parts/notice.inc && " + make), 0);
+  ASSERT_EQ(Shell("echo '/* 2027 */' >src/parts/year.inc && " + make), 0);
+  EXPECT_NE(ReadFile("b/weekdays.c").find("#line 1 \"parts/year.inc\"\n/* 2027 */\n"),
+            std::string::npos) << ReadFile("b/weekdays.c");
 }
 
 TEST(Ccache, CompileToObjectAndLinkRecipe) {
