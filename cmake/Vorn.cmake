@@ -1,7 +1,7 @@
 # Vorn.cmake: runs Vorn on templates as part of a CMake build.
 #
 #   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [ARGS <words>...]
-#                 [DEPENDS <files>...])
+#                 [INCLUDE_DIRS <folders>...] [DEPENDS <files>...])
 #
 # Adds a custom command that turns <template> into <final source>. Use the
 # final source like any other source file, e.g. add_executable(app main.c
@@ -15,51 +15,34 @@
 #   ARGS     the words given after "-M": $1, $2, ... in the template. With ARGS
 #            the template's name must end in a one-character extension
 #            (crc.C, table.c), because Vorn then reads it through "-c".
-#   DEPENDS  further files whose change must rerun Vorn. Files named in
-#            "##include" lines are found by reading the template when CMake
-#            configures, and need not be listed.
+#   INCLUDE_DIRS  folders where "##include" names are looked up too (-I),
+#            relative to the current source directory.
+#   DEPENDS  further files whose change must rerun Vorn (data files that
+#            macro code reads). The template's "##include" files and a
+#            compiler.cfg need not be listed: Vorn writes a dependency file
+#            of what it read (--depfile), which the build tool reads back.
 #
 # Vorn runs in the template's own directory, so "##include" names, and a
 # compiler.cfg placed there, work exactly as with "cd <that directory> &&
 # vorn <template>". It is told to write its intermediate files into the
 # directory <final source>.vorn/ in the build tree (gen.C, the generator
 # program; gen.mac, its macro file; gen.exe, the compiled generator;
-# final.C, the final source), so the source tree stays clean. The final
-# source is then copied to <final source>; its "#line" directives name the
-# template relative to the template's directory.
+# final.C, the final source; deps.d, the dependency file), so the source
+# tree stays clean. The final source is then copied to <final source>. The
+# template is named by its absolute path, so that the "#line" directives,
+# the compiler's messages and __FILE__ name a file that exists from any
+# folder. Vorn runs with -q: a successful run prints nothing.
 #
 # The program: the variable VORN_EXECUTABLE when set, else the imported
 # target Vorn::vorn (made by find_package(Vorn)), else a target named vorn in
 # the same build, else the program vorn found on the PATH.
 include_guard(GLOBAL)
 
-# Appends to the variable named by out_var the existing files that the
-# "##include" lines of file name (resolved in dir), and of those files in turn.
-function(_vorn_includes file dir out_var)
-  set(found ${${out_var}})
-  set(pending "")
-  if(EXISTS "${file}")  # a template made by another custom command is not there yet
-    set(pending "${file}")
-  endif()
-  while(pending)
-    list(POP_FRONT pending current)
-    file(STRINGS "${current}" lines REGEX "^##include[ \t]")
-    foreach(line IN LISTS lines)
-      if(line MATCHES "^##include[ \t]+(\"([^\"]+)\"|<([^>]+)>)")
-        get_filename_component(name "${CMAKE_MATCH_2}${CMAKE_MATCH_3}" ABSOLUTE BASE_DIR "${dir}")
-        list(FIND found "${name}" seen)
-        if(EXISTS "${name}" AND NOT IS_DIRECTORY "${name}" AND seen EQUAL -1)
-          list(APPEND found "${name}")
-          list(APPEND pending "${name}")
-        endif()
-      endif()
-    endforeach()
-  endwhile()
-  set(${out_var} ${found} PARENT_SCOPE)
-endfunction()
-
 function(vorn_generate output)
-  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE" "ARGS;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE" "ARGS;INCLUDE_DIRS;DEPENDS")
+  if(CMAKE_VERSION VERSION_LESS 3.20)
+    message(FATAL_ERROR "vorn_generate needs CMake 3.20 or newer (DEPFILE of custom commands)")
+  endif()
   if(VG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "vorn_generate: unexpected arguments: ${VG_UNPARSED_ARGUMENTS}")
   endif()
@@ -105,9 +88,9 @@ function(vorn_generate output)
       message(FATAL_ERROR "vorn_generate(${output}): with ARGS the template name "
                           "${template_name} must end in a one-character extension such as .C")
     endif()
-    set(input "-c${template_name}" -M ${VG_ARGS})
+    set(input "-c${template}" -M ${VG_ARGS})
   else()
-    set(input "${template_name}")
+    set(input "${template}")
   endif()
 
   set(form --compact)
@@ -115,25 +98,27 @@ function(vorn_generate output)
     set(form "")
   endif()
 
-  set(includes "")
-  _vorn_includes("${template}" "${template_dir}" includes)
-  set(config "")
-  if(EXISTS "${template_dir}/compiler.cfg")
-    set(config "${template_dir}/compiler.cfg")
-  endif()
-  # A changed "##include" line changes the list of dependencies: configure again.
-  if(EXISTS "${template}")
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${template}" ${includes})
-  endif()
+  set(search "")
+  foreach(folder IN LISTS VG_INCLUDE_DIRS)
+    get_filename_component(folder "${folder}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    list(APPEND search "-I${folder}")
+  endforeach()
 
   file(RELATIVE_PATH shown "${CMAKE_BINARY_DIR}" "${output}")
+  # The dependency file names Vorn's own final source as its target, with
+  # absolute paths; CMP0116 has CMake read it as such for Ninja too.
+  cmake_policy(PUSH)
+  cmake_policy(SET CMP0116 NEW)
   add_custom_command(
-    OUTPUT "${output}"
+    OUTPUT "${work}/final.C" "${output}"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${work}"
-    COMMAND "${program}" ${form} "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${input}
+    COMMAND "${program}" -q ${form} "--depfile=${work}/deps.d" ${search}
+            "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${input}
     COMMAND "${CMAKE_COMMAND}" -E copy "${work}/final.C" "${output}"
     WORKING_DIRECTORY "${template_dir}"
-    DEPENDS "${template}" ${includes} ${config} ${VG_DEPENDS} ${program_depends}
+    DEPENDS "${template}" ${VG_DEPENDS} ${program_depends}
+    DEPFILE "${work}/deps.d"
     COMMENT "Generating ${shown} from ${template_name} with Vorn"
     VERBATIM)
+  cmake_policy(POP)
 endfunction()

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Builds Vorn and runs it on the bundled example examples/squares.C in a
-# scratch folder, then shows the files the run wrote.
+# Builds the vorn program (not the test suite) and runs it on the bundled
+# example examples/squares.C in a scratch folder, shows the files the run
+# wrote, and removes the folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh
+VORN_TARGET=vorn scripts/build.sh
 out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
 cp examples/squares.C "$out"
 (cd "$out" && "$OLDPWD/build/vorn" squares.C)
 echo
-echo "== files written in $out =="
+echo "== files written in the scratch folder $out (removed at the end) =="
 ls -l "$out"
 echo
 echo "== the final source, squares_new.C =="

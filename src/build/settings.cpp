@@ -32,7 +32,7 @@ void InstallGccSettings() {
   ext_src = "C";
   ext_exe = "exe";
   compiler1 = VORN_HOST_GCC;  // the host's gcc, found when Vorn was configured
-  compiler2 = "gcc %s -o %s"; // gcc compiles a ".C" file as C++
+  compiler2 = "gcc %s -o %s -lm"; // gcc compiles a ".C" file as C++; glibc keeps <math.h> in libm
   compiler_flag = SRC | EXE;
   linker_flag = 0;
 }

@@ -140,6 +140,7 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
         break;
       case 'l': break;
       case 'q': Quiet = 1; break;
+      case 'I': IncludeDirs.push_back(value); break;
       case 'M': HandleMacroArgs(i, argc, argv); return;
       default:
         fprintf(stderr, "Unrecognized option %s\n", arg.c_str());

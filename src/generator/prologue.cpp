@@ -9,21 +9,42 @@
 // The support library of the generator program, in the order it is written:
 // the type overloads that pick a print format for "##expr##", the format
 // table, and AddQuotes for macro code. A long prints with "%ld".
+//
+// Every basic type C does not promote to int has an overload of its own, so
+// that overload resolution is never ambiguous. A floating value prints with
+// "%g" when that reads back as the same value, and otherwise with the fewest
+// more digits that do: only _ftype1 sees the value, so _Fcode encodes the
+// digit count in the type code (100 + n for "%.ng", 200 + n for "%.nLg"). A
+// float is read back as a float; NaN never compares equal and keeps "%g".
 static const char *const SupportLines[] = {
+    "int _Fcode(long double v, int tp) {",
+    "char s[64]; int n = 6;",
+    "for (; v == v && n < 40; n++) { snprintf(s, sizeof s, \"%.*Lg\", n, v);",
+    "if (tp == 5 ? strtof(s, 0) == (float)v : tp == 6 ? strtod(s, 0) == (double)v"
+    " : strtold(s, 0) == v) break; }",
+    "return n == 6 ? tp : (tp == 13 ? 200 : 100) + n; }",
     "int _ftype1(char p) { return 1;}",
     "int _ftype1(short p) { return 2;}",
     "int _ftype1(int p) { return 3;}",
     "int _ftype1(long p) { return 4;}",
-    "int _ftype1(float p) { return 5; }",
-    "int _ftype1(double p) { return 6;}",
+    "int _ftype1(float p) { return _Fcode(p, 5); }",
+    "int _ftype1(double p) { return _Fcode(p, 6); }",
     "int _ftype1(char* p) { return 7;}",
     "int _ftype1(void **p) { return 0;}",
     "int _ftype1(void * p) { return 0; }",
     "int _ftype1(void) { return 8; }",
+    "int _ftype1(unsigned int p) { return 9; }",
+    "int _ftype1(unsigned long p) { return 10; }",
+    "int _ftype1(long long p) { return 11; }",
+    "int _ftype1(unsigned long long p) { return 12; }",
+    "int _ftype1(long double p) { return _Fcode(p, 13); }",
+    "int _ftype1(const char* p) { return 7; }",
     "#define _Ftype(a)  _ftype(&a)",
     "char *_printType(int tp) {",
     "static char frm[5];",
     "frm[0] = 37;",
+    "if (tp > 100) { static char fx[8];"
+    " snprintf(fx, sizeof fx, tp > 200 ? \"%%.%dLg\" : \"%%.%dg\", tp % 100); return(fx); }",
     " switch(tp) {",
     " case 1: frm[1]='c'; break;",
     " case 2:",
@@ -33,6 +54,11 @@ static const char *const SupportLines[] = {
     "case 6: frm[1]='g'; break;",
     "case 7: frm[1]='s'; break;",
     "case 8: frm[0]=0; break;",
+    "case 9: frm[1]='u'; break;",
+    "case 10: frm[1]='l'; frm[2]='u'; frm[3]=0; return(frm);",
+    "case 11: frm[1]='l'; frm[2]='l'; frm[3]='d'; frm[4]=0; return(frm);",
+    "case 12: frm[1]='l'; frm[2]='l'; frm[3]='u'; frm[4]=0; return(frm);",
+    "case 13: frm[1]='L'; frm[2]='g'; frm[3]=0; return(frm);",
     "default: fprintf(stderr, \"Unsuported type\\n\");",
     "frm[0]=0; break;",
     "} frm[2] = 0; return(frm);}",

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "driver/diagnostics.h"
 #include "scanner/scanner.h"
@@ -16,6 +17,7 @@ int IncludeDepth = 0;
 const int MaxIncludeDepth = 200;
 int AtLineStart = 1;
 std::vector<std::string> IncludedFiles;
+std::vector<std::string> IncludeDirs;
 
 void Line() {
   // The count wraps to 0 rather than turning negative.
@@ -36,24 +38,64 @@ bool IsDirectory(FILE *stream) {
   return stream != nullptr && fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void IncludeFile(const char *path) {
-  if (TooDeep(path)) return;
-  FILE *stream = fopen(path, "r");
-  int err = errno;
+// Opens a file for reading; a directory opens but cannot be read, so it
+// counts as not found. err receives the reason a file did not open.
+static FILE *OpenReadable(const std::string &name, int &err) {
+  FILE *stream = fopen(name.c_str(), "r");
+  err = errno;
   if (IsDirectory(stream)) {
     fclose(stream);
     stream = nullptr;
     err = EISDIR;
   }
+  return stream;
+}
+
+// folder/path; an empty folder is the working directory.
+static std::string InFolder(const std::string &folder, const std::string &path) {
+  if (folder.empty() || folder.back() == '/') return folder + path;
+  return folder + "/" + path;
+}
+
+// The lookup rule: the path as written, relative to the working directory;
+// failing that, and unless the path is absolute, beside the
+// including file, then in each IncludeDirs folder in order. name becomes
+// the path that was opened, so that line directives lead to the file. When
+// none opens, err is why the path as written did not.
+static FILE *FindInclude(const std::string &path, std::string &name, int &err) {
+  std::vector<std::string> tries{path};
+  if (!path.empty() && path[0] != '/') {
+    const std::string &includer = LastFile->fname;
+    std::string beside = includer.substr(0, includer.rfind('/') + 1);
+    if (!beside.empty()) tries.push_back(beside + path);
+    for (const std::string &folder : IncludeDirs) tries.push_back(InFolder(folder, path));
+  }
+  int first = 0;
+  for (const std::string &candidate : tries) {
+    if (FILE *stream = OpenReadable(candidate, err)) {
+      name = candidate;
+      return stream;
+    }
+    if (&candidate == &tries.front()) first = err;
+  }
+  err = first;
+  return nullptr;
+}
+
+void IncludeFile(const char *path) {
+  if (TooDeep(path)) return;
+  std::string name;
+  int err = 0;
+  FILE *stream = FindInclude(path, name, err);
   if (stream == nullptr) {
     printf("Cannot open include file %s\n", path);
     TemplateErrorHere(std::string("cannot open include file \"") + path + "\": " + strerror(err));
     return;
   }
-  IncludedFiles.push_back(path);
+  IncludedFiles.push_back(name);
   Files *entry = new Files;
   entry->file = stream;
-  entry->fname = path;
+  entry->fname = name;
   entry->line = 0;
   entry->next = LastFile;
   // The including file keeps its buffer, positioned just behind the include line.
@@ -106,6 +148,7 @@ void ResetInputStack() {
   }
   yylex_destroy();
   IncludedFiles.clear();
+  IncludeDirs.clear();
   IncludeDepth = 0;
   AtLineStart = 1;
 }

@@ -10,7 +10,7 @@ struct yy_buffer_state;
 
 struct Files {
   FILE *file = nullptr;                // the open stream of this input file
-  std::string fname;                   // the path as written (include) or as named (bottom entry)
+  std::string fname;                   // the path that was opened (include) or as named (bottom entry)
   int line = 0;                        // the line being scanned, counting from 1
   Files *next = nullptr;               // the including file's entry; null for the bottom entry
   yy_buffer_state *savedBuf = nullptr; // this file's scanner buffer while it includes another
@@ -21,12 +21,14 @@ extern int IncludeDepth;  // number of include entries above the bottom entry
 extern const int MaxIncludeDepth; // deeper includes are refused with a message
 extern std::vector<std::string> IncludedFiles; // every include file opened, in order
 extern int AtLineStart;   // 1 when the last piece of the current file ended with a newline (or none was read)
+extern std::vector<std::string> IncludeDirs; // the "-I" folders, in command-line order; looked in last
 
 // True when an opened stream is a directory: it opens but cannot be read.
 bool IsDirectory(FILE *stream);
 // Adds 1 to the current line; a count that would overflow becomes 0.
 void Line();
-// Opens an include file and makes it the top of the stack.
+// Opens an include file (as written; else beside the including file; else in IncludeDirs) and
+// makes it the top of the stack; reports a path found nowhere.
 void IncludeFile(const char *path);
 // Releases the current scanner buffer and resumes f's saved buffer.
 void swBuf(Files *f);

@@ -114,3 +114,24 @@ TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
     EXPECT_GT(errors, 0) << r.err;
   }
 }
+
+// The built-in settings link the generator program with the math library: a table of sin(i)
+// builds, and each value in the final source reads back as the double the generator computed
+// (written beside it in hexadecimal, which is exact).
+TEST(Build, BuiltInSettingsLinkTheMathLibrary) {
+  TempDir dir;
+  WriteFile("sines.C",
+            "##MSTART\n#include <math.h>\n##MEND\n#include <stdio.h>\n"
+            "static const double sines[][2] = {\n##for (int i = 0; i < 1000; i++) {\n"
+            "    {##sin(i)##, ##.fprintf(stdcom, \"%a\", sin(i));##},\n##}\n};\n"
+            "int main(void) {\n  int differ = 0;\n  for (int i = 0; i < 1000; i++)\n"
+            "    differ += sines[i][0] != sines[i][1];\n  printf(\"%d\\n\", differ);\n}\n");
+  RunResult r = RunVorn({"sines.C"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::string final = ReadFile("sines_new.C");
+  EXPECT_NE(final.find("{0.8414709848078965, 0x1.aed548f090ceep-1},"), std::string::npos);
+  ASSERT_EQ(Shell(std::string(VORN_HOST_GCC) + " -x c -o sines sines_new.C 2>gcc.err"), 0)
+      << ReadFile("gcc.err");
+  ASSERT_EQ(Shell("./sines >differ"), 0);
+  EXPECT_EQ(ReadFile("differ"), "0\n");
+}

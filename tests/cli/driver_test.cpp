@@ -133,3 +133,107 @@ TEST(Driver, HelpAndVersionPrintAndSucceed) {
                       "(options and -M words go before the input name, or name the input with -c)\n");
   EXPECT_EQ(ReadFile("foo_new.C"), "#line 1 \"foo.C\"\na\n");
 }
+
+// A quiet run prints nothing when all is well, and one line per problem on
+// standard error; a generator program that fails leaves no final source.
+TEST(Driver, QuietRunsReportProblemsOnly) {
+  const struct {
+    std::string source, err;  // err: the whole of standard error, or its end after gcc's lines
+    int status;
+    bool final;  // the final source is there afterwards
+  } cases[] = {
+      {"x\n", "", 0, true},
+      {"a\n##MSTART\nint x;\n",
+       "s.C:2: error: block started by ##MSTART is not closed at the end of the input\n", 1, true},
+      {"a\n##include \"gone.h\"\n",
+       "s.C:2: error: cannot open include file \"gone.h\": No such file or directory\n", 1, true},
+      {"x\n##exit(3);\n",
+       "vorn: error: the generator program s_C.exe failed: exit status 3; its partial final source "
+       "s_new.C was removed\n", 1, false},
+      {"x\n##fflush(stdcom); *(volatile int *)0 = 1;\n",
+       "vorn: error: the generator program s_C.exe failed: terminated by signal 11 (Segmentation "
+       "fault); its partial final source s_new.C was removed\n", 1, false},
+      {"##int x = ;\n", "vorn: error: compiling s_C.C failed: exit status 1\n", 1, false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.source);
+    TempDir dir;
+    WriteFile("s.C", c.source);
+    RunResult r = RunVorn({"-q", "s.C"});
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.status, c.status);
+    ASSERT_GE(r.err.size(), c.err.size());
+    EXPECT_EQ(r.err.substr(r.err.size() - c.err.size()), c.err) << r.err;
+    if (c.err.rfind("vorn: error: compiling", 0) == 0) EXPECT_NE(r.err.find("s.C:1:"), std::string::npos);
+    else EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(Exists("s_new.C"), c.final);
+  }
+  // Without -q the designed reports stand, and the removal is said too.
+  TempDir dir;
+  WriteFile("s.C", "x\n##exit(3);\n");
+  RunResult r = RunVorn({"s.C"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Print pass failed: exit status 3\nvorn: removed the partial final source s_new.C\n");
+  EXPECT_FALSE(Exists("s_new.C"));
+}
+
+// The dependency file names the template, compiler.cfg and every include
+// opened (nested, and with names make must see escaped), and make reads it.
+TEST(Driver, DependencyFileNamesWhatTheRunRead) {
+  TempDir dir;
+  Shell("mkdir -p 'sp ace' parts");
+  WriteFile("s.C", "x\n##include \"sp ace/a$#.inc\"\n##include \"parts/b.inc\"\n");
+  WriteFile("sp ace/a$#.inc", "a\n##include \"../parts/b.inc\"\n");
+  WriteFile("parts/b.inc", "b\n");
+  WriteFile("compiler.cfg", "#GCC SRC=C EXE=exe\nCOMPILER=" + std::string(VORN_HOST_GCC) +
+                                " SRC EXE\nLINE=gcc %s -o %s\n");
+  RunResult r = RunVorn({"-q", "--depfile=s.d", "s.C"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string here = dir.path, a = here + "/sp\\ ace/a$$\\#.inc", b = here + "/parts/b.inc";
+  EXPECT_EQ(ReadFile("s.d"), "s_new.C: \\\n  " + here + "/s.C \\\n  " + here + "/compiler.cfg \\\n  " +
+                                 a + " \\\n  " + here + "/sp\\ ace/../parts/b.inc \\\n  " + b + "\n\n" + a +
+                                 ":\n\n" + here + "/sp\\ ace/../parts/b.inc:\n\n" + b + ":\n");
+  EXPECT_FALSE(Exists("s.d.tmp"));
+  // make takes the rule: the final source is up to date until a nested part changes.
+  WriteFile("Makefile", "s_new.C: s.C\n\t" + std::string(VORN_BIN) + " -q --depfile=s.d s.C\n-include s.d\n");
+  EXPECT_EQ(Shell("make -q s_new.C"), 0);
+  ASSERT_EQ(Shell("sleep 1; touch parts/b.inc"), 0);
+  EXPECT_EQ(Shell("make -q s_new.C"), 1);
+  // A deleted include does not break make: its empty rule stands in for it.
+  ASSERT_EQ(Shell("rm 'sp ace/a$#.inc' && make >make.out 2>&1"), 2) << ReadFile("make.out");
+  EXPECT_NE(ReadFile("make.out").find("s.C:2: error: cannot open include file"), std::string::npos)
+      << ReadFile("make.out");
+  EXPECT_EQ(ReadFile("make.out").find("No rule to make target"), std::string::npos);
+  // The rule is written when the compile fails too.
+  WriteFile("s.C", "##int x = ;\n");
+  r = RunVorn({"-q", "--depfile=s.d", "s.C"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile("s.d"), "s_new.C: \\\n  " + here + "/s.C \\\n  " + here + "/compiler.cfg\n");
+}
+
+// A name holding a backslash or a double quote is escaped wherever it stands in
+// a C string; the #include of the macro file takes no escapes, so a double
+// quote in its name is refused before anything is written.
+TEST(Driver, NamesThatNeedEscaping) {
+  TempDir dir;
+  WriteFile("a\\b.C", "int x = __LINE__;\n##include <q\"x.inc>\nconst char *f = __FILE__; int y = __LINE__;\n");
+  WriteFile("q\"x.inc", "int inc = __LINE__; const char *g = __FILE__;\n");
+  RunResult r = RunVorn({"-q", "a\\b.C"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile("a\\b_new.C"), "#line 1 \"a\\\\b.C\"\nint x = __LINE__;\n#line 1 \"q\\\"x.inc\"\n"
+                                    "int inc = __LINE__; const char *g = __FILE__;\n#line 3 \"a\\\\b.C\"\n"
+                                    "const char *f = __FILE__; int y = __LINE__;\n");
+  // gcc reads the directives back to the names and lines of the template.
+  WriteFile("main.c", "#include \"a\\b_new.C\"\n#include <stdio.h>\n"
+                      "int main(void) { printf(\"%d %d %d %s %s\\n\", x, inc, y, g, f); return 0; }\n");
+  ASSERT_EQ(Shell(std::string(VORN_HOST_GCC) + " -x c main.c -o m 2>gcc.err && ./m >m.out"), 0)
+      << ReadFile("gcc.err");
+  EXPECT_EQ(ReadFile("m.out"), "1 1 3 q\"x.inc a\\b.C\n");
+  WriteFile("p\"q.C", "x\n");
+  r = RunVorn({"-q", "p\"q.C"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vorn: error: the macro file name p\"q_M.mac holds a double quote, which the generator "
+                   "program cannot #include; name it with -m\n");
+  EXPECT_FALSE(Exists("p\"q_C.C"));
+  EXPECT_FALSE(Exists("p\"q_M.mac"));
+}

@@ -1,5 +1,5 @@
 // Golden cases: each folder of tests/golden holds the input files (names with a dot: s.C and
-// any include files), the command line ("args", one word a line; default s.C) and what the run
+// any include files; folders of include files are copied whole), the command line ("args", one word a line; default s.C) and what the run
 // must write, byte for byte: s_C.C and s_M.mac without their prologues, s_new.C, and where a
 // case has them stdout (after the banner), stderr and status. A "disabled" file skips the case
 // and says why. UPDATE=1 rewrites the expected files (an empty stdout, stderr or status starts
@@ -40,7 +40,9 @@ TEST_P(Golden, WritesExpectedFiles) {
   TempDir tmp;
   for (const fs::directory_entry &entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename();
-    if (name.find('.') != std::string::npos && name.rfind("s_", 0) != 0)
+    if (entry.is_directory())
+      fs::copy(entry.path(), name, fs::copy_options::recursive);
+    else if (name.find('.') != std::string::npos && name.rfind("s_", 0) != 0)
       fs::copy_file(entry.path(), name);
   }
   std::istringstream argText(fs::exists(dir / "args") ? ReadFile(dir / "args") : "s.C\n");

@@ -8,6 +8,15 @@
 
 #include "harness.h"
 
+// How many templates a build ran Vorn on; the build's status goes to *status.
+static int Regenerated(const std::string &build, int *status) {
+  *status = Shell("cmake --build " + build + " >build.out 2>&1");
+  const std::string out = ReadFile("build.out");
+  int runs = 0;
+  for (size_t at = 0; (at = out.find(" with Vorn", at)) != std::string::npos; at++) runs++;
+  return runs;
+}
+
 TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
   TempDir dir;
   const std::string bin = VORN_BIN, build = bin.substr(0, bin.rfind('/'));
@@ -15,23 +24,49 @@ TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
   for (const char *file : {"bin/vorn", "share/man/man1/vorn.1", "lib/cmake/Vorn/VornConfig.cmake",
                            "lib/cmake/Vorn/VornConfigVersion.cmake", "lib/cmake/Vorn/Vorn.cmake"})
     EXPECT_EQ(access(("prefix/" + std::string(file)).c_str(), R_OK), 0) << file;
-  ASSERT_EQ(Shell("cp -r " + std::string(VORN_SOURCE_DIR) + "/examples/cmake src"), 0);
-  const std::string make = "cmake --build b >>build.out 2>&1";
-  ASSERT_EQ(Shell("cmake -S src -B b -DCMAKE_PREFIX_PATH=" + dir.path + "/prefix >build.out 2>&1 && " +
-                  make), 0) << ReadFile("build.out");
-  ASSERT_EQ(Shell("b/tables >run.out"), 0);
-  EXPECT_EQ(ReadFile("run.out"), "20 powers, the last 1162261467\nMonday (Mon) to Sunday (Sun)\n");
-  EXPECT_EQ(ReadFile("b/powers.c").rfind("#line 1 \"parts/notice.inc\"\n", 0), 0u);
-  // vorn_generate writes the compact generator program unless told NO_COMPACT.
-  EXPECT_NE(ReadFile("b/powers.c.vorn/gen.C").find("\nfwrite(\""), std::string::npos);
-  EXPECT_EQ(ReadFile("b/weekdays.c.vorn/gen.C").find("fwrite("), std::string::npos);
-  // Vorn ran in the templates' directory and wrote nothing there.
-  ASSERT_EQ(Shell("ls -R src >src.ls"), 0);
-  EXPECT_EQ(ReadFile("src.ls"),
-            "src:\nCMakeLists.txt\nmain.c\nparts\npowers.C\nweekdays.C\n\nsrc/parts:\nnotice.inc\n");
-  // A changed "##include"d part makes the build run Vorn again.
-  ASSERT_EQ(Shell("echo '/* edited */' >src/parts/notice.inc && " + make), 0);
-  EXPECT_EQ(ReadFile("b/weekdays.c").find("#line 1 \"parts/notice.inc\"\n/* edited */\n"), 0u);
+  for (const std::string generator : {"Ninja", "Unix Makefiles"}) {
+    SCOPED_TRACE(generator);
+    if (generator == "Ninja" && Shell("command -v ninja >/dev/null") != 0) continue;
+    ASSERT_EQ(Shell("rm -rf src b && cp -r " + std::string(VORN_SOURCE_DIR) + "/examples/cmake src"), 0);
+    ASSERT_EQ(Shell("cmake -G '" + generator + "' -S src -B b -DCMAKE_PREFIX_PATH=" + dir.path +
+                    "/prefix >build.out 2>&1"), 0) << ReadFile("build.out");
+    int status = -1;
+    EXPECT_EQ(Regenerated("b", &status), 2);
+    ASSERT_EQ(status, 0) << ReadFile("build.out");
+    ASSERT_EQ(Shell("b/tables >run.out"), 0);
+    EXPECT_EQ(ReadFile("run.out"), "20 powers, the last 1162261467\nMonday (Mon) to Sunday (Sun)\n");
+    EXPECT_EQ(ReadFile("b/powers.c").rfind("#line 1 \"parts/notice.inc\"\n", 0), 0u);
+    // The template is named by its absolute path, which resolves from any folder.
+    EXPECT_NE(ReadFile("b/weekdays.c").find("\"" + dir.path + "/src/weekdays.C\"\n"), std::string::npos);
+    // vorn_generate writes the compact generator program unless told NO_COMPACT.
+    EXPECT_NE(ReadFile("b/powers.c.vorn/gen.C").find("\nfwrite(\""), std::string::npos);
+    EXPECT_EQ(ReadFile("b/weekdays.c.vorn/gen.C").find("fwrite("), std::string::npos);
+    // Vorn ran in the templates' directory and wrote nothing there.
+    ASSERT_EQ(Shell("ls -R src >src.ls"), 0);
+    EXPECT_EQ(ReadFile("src.ls"),
+              "src:\nCMakeLists.txt\nmain.c\nparts\npowers.C\nweekdays.C\n\nsrc/parts:\nnotice.inc\n");
+    // Nothing changed: nothing runs again. Vorn's dependency file names the
+    // included part, so an edit to it runs Vorn on both templates again.
+    EXPECT_EQ(Regenerated("b", &status), 0);
+    ASSERT_EQ(Shell("sleep 1; echo '/* edited */' >src/parts/notice.inc"), 0);
+    EXPECT_EQ(Regenerated("b", &status), 2);
+    EXPECT_EQ(ReadFile("b/weekdays.c").find("#line 1 \"parts/notice.inc\"\n/* edited */\n"), 0u);
+    // So does a part that another part includes from beside it.
+    WriteFile("src/parts/year.inc", "/* 2026 */\n");
+    ASSERT_EQ(Shell("echo '##include \"year.inc\"' >>src/parts/notice.inc"), 0);
+    EXPECT_EQ(Regenerated("b", &status), 2);
+    ASSERT_EQ(Shell("sleep 1; echo '/* 2027 */' >src/parts/year.inc"), 0);
+    EXPECT_EQ(Regenerated("b", &status), 2);
+    EXPECT_NE(ReadFile("b/weekdays.c").find("#line 1 \"parts/year.inc\"\n/* 2027 */\n"),
+              std::string::npos) << ReadFile("b/weekdays.c");
+    // A missing include is an error: the build stops, naming the place.
+    ASSERT_EQ(Shell("echo '##include \"gone.inc\"' >>src/weekdays.C"), 0);
+    Regenerated("b", &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(ReadFile("build.out").find("weekdays.C:"), std::string::npos) << ReadFile("build.out");
+    EXPECT_NE(ReadFile("build.out").find(": error: cannot open include file \"gone.inc\""),
+              std::string::npos) << ReadFile("build.out");
+  }
 }
 
 TEST(Ccache, CompileToObjectAndLinkRecipe) {

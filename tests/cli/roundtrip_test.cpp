@@ -73,6 +73,32 @@ TEST(RoundTrip, TrickyTexts) {
   EXPECT_EQ(RoundTrip("char *t = \"a\tb\nc\";\n"), "char *t = \"a\\tb\\nc\";\n");
 }
 
+// text with CR LF line ends, except on the final source's "#line" lines, which Vorn writes.
+static std::string CrLf(const std::string &text) {
+  std::string out;
+  for (const std::string &line : Lines(text))
+    out += line + (line.rfind("#line ", 0) == 0 ? "\n" : "\r\n");
+  return out;
+}
+
+// A template with CR LF line ends, a macro block, macro lines, expressions and an include gives
+// the final source of the same template with LF ends, with CR LF on every line it printed.
+TEST(RoundTrip, CrLfTemplate) {
+  const std::string header = "##MSTART\nint sq(int v) { return v * v; }\n##MEND \n"
+                             "#define NINE ##sq(3)##\n";
+  const std::string source = "/* squares */\n##include \"sq.h\"\nstatic const int t[] = {\n"
+                             "##for (int i = 0; i < 3; i++) {\n  ##sq(i)##, // i\n##}\n};\n"
+                             "char *s = \"a\";\n";
+  TempDir dir;
+  WriteFile("sq.h", header);
+  ASSERT_EQ(Translate(source).ok, 1);
+  const std::string lf = BuildFinal();
+  ASSERT_NE(lf.find("#define NINE 9\n"), std::string::npos) << lf;
+  WriteFile("sq.h", CrLf(header));
+  ASSERT_EQ(Translate(CrLf(source)).ok, 1);
+  EXPECT_EQ(BuildFinal(), CrLf(lf));
+}
+
 // Every stride-th small file under /usr/include, in sorted order, that holds no "##", no "$"
 // with a digit and no "#line": about 40 files, the same on every run on one machine.
 TEST(RoundTrip, SystemHeaders) {

@@ -24,6 +24,9 @@ TEST(Translate, ScannerPieces) {
       {"##include <a.h>", D + T("##include <a.h>") + "\n"},  // no newline: ordinary text
       {"##MSTART \t \nint v;\n##MEND\n", "", "#line 2 \"s.C\"\nint v;\n"},
       {"##MENDX\n##MSTARTX\n", M(1, "MENDX") + M(2, "MSTARTX")},
+      // A CR among the closing blanks is a CR LF line end; anywhere else it is text.
+      {"##MSTART\r\nint v;\r\n##MEND \t\r\n", "", "#line 2 \"s.C\"\nint v;\r\n"},
+      {"##MEND\rX\n##MSTART\rX\n", M(1, "MEND\rX") + M(2, "MSTART\rX")},
       {"  ##MSTART\n", D + T("  ##MSTART") + "\n" + NL},
       {"##\n##.\n", M(1, "") + M(2, ".")},
       {"##include<a.h>\n##include a.h\n##include <a.h\n",

@@ -1,0 +1,3 @@
+top
+##include "parts/a.inc"
+end
