@@ -11,6 +11,9 @@ with Vorn's macro constructs mixed in at a realistic density:
   ##expr## values, ##.code## insertions, $1/$2 words,
   ##include "vbench_partN.h" of small shared parts.
 
+With --macro-units N the text is the same kind of C with only N macro units,
+spread evenly (one construct every few thousand lines in a large template).
+
 Beside it go vbench.h (the header the C text includes, so that cpp finds it)
 and the part files. The same seed and line count give the same bytes. The
 template has exactly the number of lines asked for, and its generator program
@@ -54,9 +57,10 @@ FORMATS = ["%d", "%u", "%s", "%ld", "%zu", "%x", "%08x", "%.3f", "%c", "%%"]
 
 
 class Gen:
-    def __init__(self, seed, target):
+    def __init__(self, seed, target, macro_units=None):
         self.r = random.Random(seed)
         self.target = target
+        self.macro_units = macro_units
         self.lines = []
         self.uid = 0
         self.mfuncs = []  # names of the macro-file functions defined so far
@@ -296,10 +300,22 @@ class Gen:
         weights = [w for _, w in kinds]
         units = {k: getattr(self, "u_" + k) for k in names}
         out = self.u_module_header() + self.u_mblock()
+        if self.macro_units is not None:
+            # Ordinary C with a given number of macro units spread evenly over
+            # it, one kind after the other, instead of the usual mixture.
+            plain = [(k, w) for k, w in kinds if k in ("function", "struct", "strings", "module_header")]
+            names = [k for k, _ in plain]
+            weights = [w for _, w in plain]
+            macro_kinds = ["table", "condition", "code", "words", "include", "mblock"]
+            placed = 0
         while True:
             kind = self.r.choices(names, weights)[0]
             if kind == "table" and not self.mfuncs:
                 kind = "mblock"
+            if self.macro_units is not None and placed < self.macro_units \
+                    and len(out) >= self.target * (placed + 1) // (self.macro_units + 1):
+                kind = macro_kinds[placed % len(macro_kinds)]
+                placed += 1
             piece = units[kind]()
             if len(out) + len(piece) > self.target:
                 break
@@ -338,10 +354,14 @@ def main():
     ap.add_argument("--seed", type=int, default=20240601)
     ap.add_argument("--out", default=".")
     ap.add_argument("--name", default=None, help="base name (default bench<lines>)")
+    ap.add_argument("--macro-units", type=int, default=None, metavar="N",
+                    help="ordinary C with N macro units (tables, conditions, ##.code##, $n words, "
+                         "##include, ##MSTART blocks, in turn) spread evenly, besides the one block "
+                         "at the top, instead of the usual mixture")
     a = ap.parse_args()
     name = a.name or f"bench{a.lines}"
     os.makedirs(a.out, exist_ok=True)
-    g = Gen(a.seed, a.lines)
+    g = Gen(a.seed, a.lines, a.macro_units)
     lines = g.build()
     text = "\n".join(lines) + "\n"
     path = os.path.join(a.out, name + ".C")
@@ -353,7 +373,7 @@ def main():
         with open(os.path.join(a.out, f"vbench_part{i}.h"), "w") as f:
             f.write("\n".join(part) + "\n")
     macro_line_count = sum(1 for l in lines if l.startswith("##"))
-    stats = dict(g.stats, file=path, lines=len(lines), bytes=len(text.encode()),
+    stats = dict(g.stats, file=path, lines=len(lines), bytes=len(text.encode()), macro_units=a.macro_units,
                  lines_starting_with_hashes=macro_line_count,
                  tab_lines=sum(1 for l in lines if l.startswith("\t")))
     print(json.dumps(stats))

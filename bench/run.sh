@@ -2,15 +2,21 @@
 # Vorn's benchmark: one command, side by side on the same generated inputs.
 #
 #   bench/run.sh [--quick] [--reps N] [--scratch DIR] [--keep] [--out FILE] [--vorn PATH]
+#                [--mem-cap-gb G] [--timeout S] [--big-lines N]
 #
 #   --quick        the smallest size only (1k lines); for CI, which checks that it keeps working
-#   --reps N       timed repetitions of each command (default 5)
+#   --reps N       timed repetitions of each command (default 5; the slow ones of 4. below
+#                  get fewer, see there)
 #   --scratch DIR  where the inputs and outputs go (default: a new temporary directory)
 #   --keep         keep the scratch directory afterwards
 #   --out FILE     where the table goes (default bench/results.md for a full run, and
 #                  bench/results-quick.md, not checked in, for --quick, so that a quick
 #                  check never replaces the checked-in table of the last full run)
 #   --vorn PATH    the vorn binary (default build/vorn, built with scripts/build.sh if missing)
+#   --mem-cap-gb G address-space cap (ulimit -v) of every command of 4. and 5. below, in GiB
+#                  (default 16)
+#   --timeout S    wall-clock limit of every command of 4. and 5. below (default 600)
+#   --big-lines N  lines of the large template of 4. below (default 320000, about 10 MB)
 #
 # What it measures, each figure the median of the repetitions (wall clock,
 # commands interleaved round by round so that a change of machine load falls
@@ -24,7 +30,22 @@
 #      gcc alone on the generated code file and the generator program alone;
 #   3. the ccache recipe (bench/ccache-compiler.cfg): a repeated run of an
 #      unchanged template with a cold cache and with a warm one, next to the
-#      plain gcc run; the cache lives in the scratch directory.
+#      plain gcc run; the cache lives in the scratch directory;
+#   4. end to end, side by side: `vorn` (the default form of the generator
+#      program), `vorn --compact`, `m4 -P` and `cpp -E -P` at 10k and 100k lines
+#      and on a template of about 10 MB of the same kind of C with only 100 macro
+#      units spread over it (1k lines with --quick), each with its
+#      peak memory; then the generator program of each form alone, and whether
+#      the two final sources are byte for byte the same. The default form is
+#      expensive on large inputs: it runs under the memory cap and the timeout,
+#      without a warm-up round, 3 times at 10k lines and once above; a run that
+#      does not finish is reported as such, with the limit it hit;
+#   5. where the time of `vorn --compact` goes at the same sizes: the
+#      translation alone, then gcc on its code file with -fsyntax-only, -S, -c
+#      and whole (compile and link, as vorn runs it).
+# When the vorn binary does not know --compact yet, the default form stands in
+# for it in 4. and 5. (with the limits and repetitions of the default form), so
+# that the scripts can be tried; the table then says so at the top.
 # Nothing here judges a timing: the exit status says only whether the run worked.
 set -euo pipefail
 
@@ -37,6 +58,10 @@ keep=0
 out=""
 vorn=""
 seed=20240601
+mem_cap_gb=16
+timeout_s=600
+big_lines=320000
+big_units=100  # macro units in the large template: ordinary C with a few constructs
 
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -46,7 +71,10 @@ while [ $# -gt 0 ]; do
     --keep) keep=1 ;;
     --out) out=$2; shift ;;
     --vorn) vorn=$2; shift ;;
-    -h|--help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --mem-cap-gb) mem_cap_gb=$2; shift ;;
+    --timeout) timeout_s=$2; shift ;;
+    --big-lines) big_lines=$2; shift ;;
+    -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
     *) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
   shift
@@ -96,11 +124,14 @@ ccache_path=$(command -v ccache)
 if [ "$quick" = 1 ]; then
   sizes=(1000)
   whole_sizes=(1000)
+  e2e_sizes=(1000)
 else
   sizes=(1000 10000 100000 1000000)
   whole_sizes=(1000 10000)
+  e2e_sizes=(10000 100000 "$big_lines")
 fi
 reps=${reps:-5}
+mem_cap_kb=$((mem_cap_gb * 1024 * 1024))
 
 results=$scratch/results.jsonl
 : > "$results"
@@ -117,10 +148,18 @@ t_start=$(date +%s)
 
 # ---- inputs ----------------------------------------------------------------
 declare -A bytes
-for n in "${sizes[@]}"; do
+inputs=("${sizes[@]}")
+if [ "$quick" = 0 ]; then
+  if [[ " ${sizes[*]} " == *" $big_lines "* ]]; then
+    echo "run.sh: --big-lines $big_lines is a size of the translation section; choose another" >&2; exit 2
+  fi
+  inputs+=("$big_lines")
+fi
+for n in "${inputs[@]}"; do
   d=$scratch/tr$n
   mkdir -p "$d"
-  python3 "$here/gen.py" --lines "$n" --seed "$seed" --out "$d" --name "bench$n" > "$d/gen.json"
+  sparse=(); [ "$quick" = 0 ] && [ "$n" = "$big_lines" ] && sparse=(--macro-units "$big_units")
+  python3 "$here/gen.py" --lines "$n" --seed "$seed" --out "$d" --name "bench$n" "${sparse[@]}" > "$d/gen.json"
   printf '%s\n' "$noop_cfg" > "$d/compiler.cfg"
   : > "$d/empty.C"
   bytes[$n]=$(stat -c %s "$d/bench$n.C")
@@ -202,12 +241,162 @@ for n in "${whole_sizes[@]}"; do
   printf '{"tag":"ccache_same_output","size":%s,"same":%s}\n' "$n" "$same" >> "$results"
 done
 
+# ---- 4. end to end: the default form, --compact, m4 -P, cpp -E -P -----------
+# Does this vorn know --compact? An option it does not know is reported and the
+# run goes on, so the message is the test.
+compact=(--compact)
+compact_known=yes
+probe=$(cd "$scratch/tr${sizes[0]}" && "$V" --compact -cempty "${words[@]}" 2>&1 < /dev/null || true)
+if [[ "$probe" == *"Unrecognized option --compact"* ]]; then
+  compact=()
+  compact_known=no
+  echo "This vorn does not know --compact: the default form stands in for it end to end."
+fi
+
+# A quick run keeps these sections short: 3 repetitions at most.
+e2e_reps=$reps
+[ "$quick" = 1 ] && e2e_reps=$((reps < 3 ? reps : 3))
+# The expensive commands get fewer repetitions and no warm-up round.
+slow_reps() {
+  if [ "$1" -le 1000 ]; then echo "$e2e_reps"
+  elif [ "$1" -le 10000 ]; then echo $((reps < 3 ? reps : 3))
+  else echo 1; fi
+}
+# gcc's temporary files of a killed compile land in the scratch directory, not in /tmp.
+mkdir -p "$scratch/tmp"
+limits=(--mem-cap-kb "$mem_cap_kb" --timeout "$timeout_s")
+# Peak memory: a command that gets a warm-up round has it taken there, under GNU
+# time, so that the timed rounds are not slowed by the wrapper (a millisecond
+# or two, which the generator programs and m4 at 10k lines would feel); the
+# default form, which has no warm-up round, is measured under GNU time in
+# every round, where the wrapper is lost in seconds.
+peak_at() { if [ "$1" = 0 ]; then echo --peak; elif [ "$2" = 1 ]; then echo --peak-each; fi; }
+load_now() { printf '{"tag":"load","size":%s,"section":"%s","load":"%s"}\n' "$1" "$2" \
+  "$(cut -d' ' -f1-3 /proc/loadavg)" >> "$results"; }
+
+for n in "${e2e_sizes[@]}"; do
+  base=$scratch/e2e$n
+  for form in default compact peers tronly; do
+    mkdir -p "$base/$form"
+    cp "$scratch/tr$n/bench$n.C" "$scratch/tr$n"/vbench*.h "$base/$form/"
+  done
+  printf '%s\n' "$noop_cfg" > "$base/tronly/compiler.cfg"
+  rd=$(slow_reps "$n")   # the default form
+  rc=$e2e_reps           # --compact, m4, cpp
+  [ "$compact_known" = yes ] || rc=$rd
+  warm_slow=0; [ "$n" -le 1000 ] && warm_slow=1
+  warm_c=1; [ "$compact_known" = yes ] || warm_c=$warm_slow
+  label=$n; [ "$n" = "$big_lines" ] && [ "$quick" = 0 ] && label=big
+  echo "End to end, $n lines: default form $rd, --compact, m4 -P, cpp -E -P $rc repetitions"
+  load_now "$n" e2e
+  last=$(( rd > rc ? rd : rc ))
+  for round in $(seq 0 "$last"); do
+    ph=timed; [ "$round" = 0 ] && ph=warmup
+    common=(--set size=$n --set bytes=${bytes[$n]} --set label=$label --set phase=$ph "${limits[@]}")
+    fresh="rm -f bench${n}_C.exe bench${n}_new.C"
+    run_default() {
+      if { [ "$round" -gt 0 ] || [ "$warm_slow" = 1 ]; } && [ "$round" -le "$rd" ]; then
+        TMPDIR=$scratch/tmp measure --tag e2e_default --cwd "$base/default" "${common[@]}" \
+          $(peak_at "$round" $((1 - warm_slow))) --before "$fresh" --stderr "$base/default/stderr.txt" \
+          -- "$V" "-cbench$n" "${words[@]}"
+      fi
+    }
+    run_compact() {
+      if { [ "$round" -gt 0 ] || [ "$warm_c" = 1 ]; } && [ "$round" -le "$rc" ]; then
+        TMPDIR=$scratch/tmp measure --tag e2e_compact --cwd "$base/compact" "${common[@]}" \
+          $(peak_at "$round" $((1 - warm_c))) --before "$fresh" --stderr "$base/compact/stderr.txt" \
+          -- "$V" "${compact[@]}" "-cbench$n" "${words[@]}"
+      fi
+    }
+    # The two forms take turns at going first, so that neither always follows the other.
+    if [ $((round % 2)) = 1 ]; then run_default; run_compact; else run_compact; run_default; fi
+    if [ "$round" -le "$e2e_reps" ]; then
+      measure --tag e2e_m4 --cwd "$base/peers" "${common[@]}" $(peak_at "$round" 0) \
+        --stdout "$base/peers/m4.out" -- m4 -P "bench$n.C"
+      measure --tag e2e_cpp --cwd "$base/peers" "${common[@]}" $(peak_at "$round" 0) \
+        -- cpp -E -P "bench$n.C" -o cpp.out
+    fi
+  done
+  load_now "$n" e2e_end
+  # The two final sources, byte for byte; and what each form wrote.
+  fd=$base/default/bench${n}_new.C fc=$base/compact/bench${n}_new.C
+  if [ -f "$fd" ] && [ -f "$fc" ]; then
+    cmp -s "$fd" "$fc" && same=true || same=false
+  else
+    same=null
+  fi
+  sz() { [ -f "$1" ] && stat -c %s "$1" || echo null; }
+  printf '{"tag":"e2e_files","size":%s,"same":%s,"final_default":%s,"final_compact":%s,"code_default":%s,"code_compact":%s,"mac_default":%s,"mac_compact":%s}\n' \
+    "$n" "$same" "$(sz "$fd")" "$(sz "$fc")" "$(sz "$base/default/bench${n}_C.C")" \
+    "$(sz "$base/compact/bench${n}_C.C")" "$(sz "$base/default/bench${n}_M.mac")" \
+    "$(sz "$base/compact/bench${n}_M.mac")" >> "$results"
+
+  # The generator program of each form alone, writing the final source.
+  echo "Generator programs, $n lines: $e2e_reps repetitions"
+  for round in $(seq 0 "$e2e_reps"); do
+    ph=timed; [ "$round" = 0 ] && ph=warmup
+    common=(--set size=$n --set bytes=${bytes[$n]} --set label=$label --set phase=$ph "${limits[@]}")
+    forms="default compact"; [ $((round % 2)) = 0 ] || forms="compact default"
+    for form in $forms; do
+      [ -x "$base/$form/bench${n}_C.exe" ] || continue
+      measure --tag "gen_$form" --cwd "$base/$form" "${common[@]}" $(peak_at "$round" 0) \
+        -- "./bench${n}_C.exe"
+    done
+  done
+  if [ -f "$fd" ] && [ -f "$fc" ]; then  # the generators rewrote them
+    cmp -s "$fd" "$fc" && same=true || same=false
+    printf '{"tag":"gen_same","size":%s,"same":%s}\n' "$n" "$same" >> "$results"
+  fi
+done
+
+# ---- 5. where the time of --compact goes -------------------------------------
+for n in "${e2e_sizes[@]}"; do
+  base=$scratch/e2e$n
+  d=$base/compact
+  [ -f "$d/bench${n}_C.C" ] || { echo "No --compact code file at $n lines: its steps are not timed"; continue; }
+  if [ "$compact_known" = no ] && [ "$n" -gt 10000 ]; then
+    echo "Steps of --compact, $n lines: skipped (the default form stands in for it)"; continue
+  fi
+  label=$n; [ "$n" = "$big_lines" ] && [ "$quick" = 0 ] && label=big
+  r=$e2e_reps; [ "$compact_known" = yes ] || r=$(slow_reps "$n")
+  echo "Where the time of --compact goes, $n lines: $r repetitions"
+  load_now "$n" steps
+  for round in $(seq 0 "$r"); do
+    ph=timed; [ "$round" = 0 ] && ph=warmup
+    common=(--set size=$n --set bytes=${bytes[$n]} --set label=$label --set phase=$ph "${limits[@]}")
+    export TMPDIR=$scratch/tmp
+    pk=$(peak_at "$round" 0)
+    measure --tag step_translate --cwd "$base/tronly" "${common[@]}" $pk \
+      -- "$V" "${compact[@]}" "-cbench$n" "${words[@]}"
+    measure --tag step_syntax --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -fsyntax-only "bench${n}_C.C"
+    measure --tag step_asm --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -S "bench${n}_C.C" -o step.s
+    measure --tag step_obj --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -c "bench${n}_C.C" -o step.o
+    measure --tag step_full --cwd "$d" "${common[@]}" $pk -- "$gcc_path" "bench${n}_C.C" -o step.exe
+    # The generator program and the whole run again, in the same rounds, so
+    # that the steps add up under the same load.
+    measure --tag step_gen --cwd "$d" "${common[@]}" $pk -- "./bench${n}_C.exe"
+    measure --tag step_whole --cwd "$d" "${common[@]}" $pk \
+      -- "$V" "${compact[@]}" "-cbench$n" "${words[@]}"
+    unset TMPDIR
+  done
+  # gcc's own account of where its time goes (one untimed run; its phases are
+  # coarse, 10 ms, but tell parsing from code generation at the large sizes).
+  (cd "$d" && TMPDIR=$scratch/tmp "$gcc_path" -S -ftime-report "bench${n}_C.C" -o /dev/null 2>&1 || true) \
+    | python3 -c 'import json, sys; print(json.dumps({"tag": "time_report", "size": int(sys.argv[1]),
+        "lines": sys.stdin.read().splitlines()}))' "$n" >> "$results"
+  printf '{"tag":"step_files","size":%s,"asm":%s,"obj":%s}\n' "$n" \
+    "$(stat -c %s "$d/step.s")" "$(stat -c %s "$d/step.o")" >> "$results"
+  rm -f "$d/step.s" "$d/step.o" "$d/step.exe"
+done
+
 # ---- the table -------------------------------------------------------------
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 t_end=$(date +%s)
 commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
 stale=$(find "$root/src" -type f -newer "$V" 2>/dev/null | wc -l)
 [ "$stale" = 0 ] || commit="$commit ($stale source files changed after the binary was built)"
+dirty=$(git -C "$root" status --porcelain -- src CMakeLists.txt 2>/dev/null | wc -l)
+[ "$dirty" = 0 ] || commit="$commit, with $dirty uncommitted changes in src/ and CMakeLists.txt"
 python3 "$here/report.py" --results "$results" --out "$out" \
   --meta "date=$(date -u '+%Y-%m-%d %H:%M UTC')" \
   --meta "mode=$([ "$quick" = 1 ] && echo quick || echo full)" \
@@ -217,6 +406,8 @@ python3 "$here/report.py" --results "$results" --out "$out" \
   --meta "load_start=$load_start" --meta "load_end=$load_end" \
   --meta "duration_s=$((t_end - t_start))" \
   --meta "seed=$seed" \
+  --meta "compact_known=$compact_known" \
+  --meta "mem_cap_gb=$mem_cap_gb" --meta "timeout_s=$timeout_s" --meta "big_lines=$big_lines" \
   --meta "vorn=$("$V" --version | head -1)" \
   --meta "binary=${vorn#"$root"/} (built $(date -u -r "$V" '+%Y-%m-%d %H:%M UTC'))" \
   --meta "gcc=$(gcc --version | head -1)" \
