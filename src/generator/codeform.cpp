@@ -15,6 +15,7 @@
 #include "generator/codeform.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "generator/linedir.h"
@@ -24,7 +25,8 @@
 int CompactForm = 0;
 // Short enough for compilers with small limits on one literal piece; the
 // limit on a whole statement keeps the concatenated literal under 64 KiB.
-const size_t PieceLimit = 2000;
+constexpr size_t PieceLimitChars = 2000;
+const size_t PieceLimit = PieceLimitChars;
 const size_t WriteLimit = 64000;
 
 namespace {
@@ -111,29 +113,78 @@ void Pass(std::string_view text) {
   Emit(text);
 }
 
+// How each byte stands inside a C string literal of the compact form: most
+// as themselves; quote, backslash and the usual controls by their escapes;
+// other controls and bytes 0x7F-0xFF by three octal digits, which a digit
+// after them cannot extend.
+struct LiteralTable {
+  char text[256][5];
+  unsigned char size[256];
+  LiteralTable() {
+    for (int c = 0; c < 256; c++) {
+      std::string out;
+      if (c == '"' || c == '\\') out = std::string("\\") + static_cast<char>(c);
+      else if (c == '\n') out = "\\n";
+      else if (c == '\t') out = "\\t";
+      else if (c == '\r') out = "\\r";
+      else if (c < 0x20 || c >= 0x7F)
+        out = {'\\', static_cast<char>('0' + (c >> 6)), static_cast<char>('0' + ((c >> 3) & 7)),
+               static_cast<char>('0' + (c & 7))};
+      else out = std::string(1, static_cast<char>(c));
+      size[c] = static_cast<unsigned char>(out.size());
+      out.copy(text[c], out.size());
+    }
+  }
+};
+const LiteralTable Literal;
+
+// Writes the literal form of part[i] to out (room for 4 characters); returns
+// its length. A question mark next to another one is escaped, so that no
+// "??" of a trigraph stands in the literal.
+inline size_t LiteralByte(std::string_view part, size_t i, char *out) {
+  unsigned char c = static_cast<unsigned char>(part[i]);
+  if (c == '?' && ((i > 0 && part[i - 1] == '?') || (i + 1 < part.size() && part[i + 1] == '?'))) {
+    out[0] = '\\';
+    out[1] = '?';
+    return 2;
+  }
+  memcpy(out, Literal.text[c], 4);
+  return Literal.size[c];
+}
+
+// Appends to out the literal piece that starts at part[i]: as many bytes as
+// fit in PieceLimit characters, up to the last line break among them when the
+// piece does not reach the end. Returns where the next piece starts.
+size_t AppendPiece(std::string &out, std::string_view part, size_t i) {
+  char piece[PieceLimitChars + 4];
+  size_t n = 0, j = i, breakN = 0, breakJ = i;
+  while (j < part.size() && n <= PieceLimitChars - 4) {
+    n += LiteralByte(part, j, piece + n);
+    if (part[j++] == '\n') breakN = n, breakJ = j;
+  }
+  if (j < part.size() && breakJ > i) n = breakN, j = breakJ;
+  out += '"';
+  out.append(piece, n);
+  out += '"';
+  return j;
+}
+
 // Writes Group out as fwrite statements. Their literal pieces are as long as
 // a piece may be, since every string token costs the compiler time and
 // memory; a piece ends after the last line break that fits, so that the
 // code file's lines mostly follow the final source's.
 void FlushGroup() {
   std::string_view rest = Group;
+  std::string statement;
   while (!rest.empty()) {
     std::string_view part = rest.substr(0, WriteLimit);
     rest.remove_prefix(part.size());
-    std::string statement = LineStart ? "fwrite(\"" : "\nfwrite(\"";
-    size_t pieceStart = statement.size(), lineEnd = 0;
-    for (size_t i = 0; i < part.size(); i++) {
-      if (statement.size() - pieceStart > PieceLimit - 4) {
-        size_t cut = lineEnd > pieceStart ? lineEnd : statement.size();
-        statement.insert(cut, "\"\n\"");
-        pieceStart = cut + 3;
-      }
-      AppendLiteralBytes(statement, part.substr(i, 1));
-      if (part[i] == '?' && ((i > 0 && part[i - 1] == '?') || (i + 1 < part.size() && part[i + 1] == '?')))
-        statement.replace(statement.size() - 1, 1, "\\?");
-      if (part[i] == '\n') lineEnd = statement.size();
+    statement.assign(LineStart ? "fwrite(" : "\nfwrite(");
+    for (size_t i = AppendPiece(statement, part, 0); i < part.size();) {
+      statement += '\n';
+      i = AppendPiece(statement, part, i);
     }
-    statement += "\", 1, " + std::to_string(part.size()) + ", stdcom);\n";
+    statement += ", 1, " + std::to_string(part.size()) + ", stdcom);\n";
     Emit(statement);
   }
   Group.clear();
@@ -178,15 +229,27 @@ Parse ReadEscape(std::string_view text, size_t &at, std::string &out) {
 }
 
 // Reads a literal whose opening quote has been read, up to its closing quote, into out.
+// Bytes that end a run of a literal's plain characters.
+struct StopTable {
+  bool of[2][256] = {};  // [0] in a string, [1] in a character literal
+  StopTable() {
+    for (int k = 0; k < 2; k++) of[k]['\\'] = of[k]['\n'] = true;
+    of[0]['"'] = of[1]['\''] = true;
+  }
+};
+const StopTable Stops;
+
 Parse ReadLiteral(std::string_view text, size_t &at, char quote, std::string &out) {
+  const bool *stop = Stops.of[quote == '"' ? 0 : 1];
   while (at < text.size()) {
+    size_t run = at;
+    while (run < text.size() && !stop[static_cast<unsigned char>(text[run])]) run++;
+    out.append(text.data() + at, run - at);
+    at = run;
+    if (at >= text.size()) break;
     char c = text[at++];
     if (c == quote) return Complete;
     if (c == '\n') return Invalid;
-    if (c != '\\') {
-      out += c;
-      continue;
-    }
     Parse p = ReadEscape(text, at, out);
     if (p != Complete) return p;
   }
@@ -207,6 +270,16 @@ bool PrintFormat(const std::string &format, std::string &out) {
 // shapes: fprintf(stdcom,"%s","text"); fprintf(stdcom, "%c",'\n'); and
 // fprintf(stdcom, "format"); (a format with no conversion).
 Parse ReadStatement(std::string_view text, size_t &len) {
+  // The text statement, the commonest by far, skips reading its format.
+  static const std::string_view textHead = "fprintf(stdcom,\"%s\",\"";
+  if (text.substr(0, textHead.size()) == textHead) {
+    size_t at = textHead.size(), start = Group.size();
+    Parse p = ReadLiteral(text, at, '"', Group);
+    if (p == Complete) p = Expect(text, at, ");");
+    if (p == Complete) Group.resize(std::min(Group.size(), Group.find('\0', start)));
+    len = at;
+    return p;
+  }
   size_t at = 0;
   Parse p = Expect(text, at, "fprintf(stdcom,");
   if (p == Complete && at < text.size() && text[at] == ' ') at++;
@@ -235,10 +308,9 @@ Parse ReadStatement(std::string_view text, size_t &len) {
   return p;
 }
 
-// Reads back the complete statements of Pending; a statement that the next
-// write completes stays there.
-void ReadStatements() {
-  std::string_view text = Pending;
+// Reads back the complete statements of text; returns how much of it was
+// read. A statement that the next write completes is left.
+size_t ReadStatements(std::string_view text) {
   size_t at = 0;
   while (at < text.size()) {
     if (Raw()) {
@@ -270,7 +342,7 @@ void ReadStatements() {
     }
     at += len;
   }
-  Pending.erase(0, at);
+  return at;
 }
 
 // Gives the compiler the template line of the macro code about to be written.
@@ -292,8 +364,13 @@ void WriteCode(std::string_view bytes, WriteKind kind) {
   }
   if (bytes.empty()) return;
   if (kind == Statements) {
-    Pending.append(bytes);
-    ReadStatements();
+    // Most writes hold whole statements: read them where they are.
+    if (Pending.empty()) {
+      Pending.assign(bytes.substr(ReadStatements(bytes)));
+    } else {
+      Pending.append(bytes);
+      Pending.erase(0, ReadStatements(Pending));
+    }
     return;
   }
   // What is left of Pending is the head of the statement this code continues.
@@ -329,23 +406,6 @@ void ResetCodeForm() {
 }
 
 void AppendLiteralBytes(std::string &out, std::string_view bytes) {
-  for (char c : bytes) {
-    unsigned char u = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      default:
-        if (u < 0x20 || u >= 0x7F) {  // three octal digits: a digit after it cannot extend it
-          out += '\\';
-          out += static_cast<char>('0' + (u >> 6));
-          out += static_cast<char>('0' + ((u >> 3) & 7));
-          out += static_cast<char>('0' + (u & 7));
-        } else {
-          out += c;
-        }
-    }
-  }
+  char unit[4];
+  for (size_t i = 0; i < bytes.size(); i++) out.append(unit, LiteralByte(bytes, i, unit));
 }
