@@ -39,6 +39,7 @@ static const char *const SupportLines[] = {
     "int _ftype1(unsigned long long p) { return 12; }",
     "int _ftype1(long double p) { return _Fcode(p, 13); }",
     "int _ftype1(const char* p) { return 7; }",
+    "int _ftype1(const void* p) { return 0; }",
     "#define _Ftype(a)  _ftype(&a)",
     "char *_printType(int tp) {",
     "static char frm[5];",

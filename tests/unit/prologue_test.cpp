@@ -60,7 +60,8 @@ TEST(Prologue, GeneratedProgramCompilesAndRuns) {
       {"= ##1234567.25L## ##0.5L## ##1e30L##\n", "= 1234567.25 0.5 1e+30"},
       // The types C promotes to int keep "%d"; other pointers print nothing (and are reported).
       {"##enum E { EA, EB = 5 };\n= ##(unsigned char)200## ##(signed char)-3## "
-       "##(unsigned short)65535## ##true## ##EB## <##(int *)0##>\n", "= 200 -3 65535 1 5 <>"},
+       "##(unsigned short)65535## ##true## ##EB## <##(int *)0##> <##(const int *)0##>\n",
+       "= 200 -3 65535 1 5 <> <>"},
       // Floating values: "%g" when it reads back, else the fewest digits that do.
       {"= ##0.5## ##100000.0## ##3.25## ##0.1## ##0.1f##\n", "= 0.5 100000 3.25 0.1 0.1"},
       {"= ##3.141592653589793## ##1e7+0.5## ##(float)3.141592653589793## ##1e-300/3##\n",
