@@ -12,7 +12,9 @@ with Vorn's macro constructs mixed in at a realistic density:
   ##include "vbench_partN.h" of small shared parts.
 
 With --macro-units N the text is the same kind of C with only N macro units,
-spread evenly (one construct every few thousand lines in a large template).
+spread evenly (one construct every few thousand lines in a large template);
+with --macro-units 0 it is ordinary C with no construct at all: no `##`, no
+`$1`-`$9`.
 
 Beside it go vbench.h (the header the C text includes, so that cpp finds it)
 and the part files. The same seed and line count give the same bytes. The
@@ -299,7 +301,11 @@ class Gen:
         names = [k for k, _ in kinds]
         weights = [w for _, w in kinds]
         units = {k: getattr(self, "u_" + k) for k in names}
-        out = self.u_module_header() + self.u_mblock()
+        out = self.u_module_header()
+        if self.macro_units != 0:
+            # The block that the tables call; a template without macro units
+            # has no table, and none of Vorn's constructs at all.
+            out += self.u_mblock()
         if self.macro_units is not None:
             # Ordinary C with a given number of macro units spread evenly over
             # it, one kind after the other, instead of the usual mixture.
@@ -357,7 +363,7 @@ def main():
     ap.add_argument("--macro-units", type=int, default=None, metavar="N",
                     help="ordinary C with N macro units (tables, conditions, ##.code##, $n words, "
                          "##include, ##MSTART blocks, in turn) spread evenly, besides the one block "
-                         "at the top, instead of the usual mixture")
+                         "at the top, instead of the usual mixture; 0: ordinary C with no construct")
     a = ap.parse_args()
     name = a.name or f"bench{a.lines}"
     os.makedirs(a.out, exist_ok=True)

@@ -99,6 +99,26 @@ def size_name(n):
         f"{n // 1000}k" if n % 1000 == 0 else str(n))
 
 
+def lines_of(key):
+    """The line count of an input. Its key is the count itself for gen.py's
+    usual inputs (and the large template), "N-plain" for N lines of ordinary C
+    with no macro construct."""
+    return key if isinstance(key, int) else int(str(key).split("-", 1)[0])
+
+
+def is_plain(key):
+    return isinstance(key, str) and key.endswith("-plain")
+
+
+def order(key):
+    """Inputs by size; at the same size gen.py's usual input first."""
+    return (lines_of(key), is_plain(key))
+
+
+def input_name(key):
+    return size_name(lines_of(key)) + (", no macro construct" if is_plain(key) else "")
+
+
 def table(header, rows):
     out = ["| " + " | ".join(header) + " |", "|" + "|".join("---" for _ in header) + "|"]
     out += ["| " + " | ".join(str(c) for c in row) + " |" for row in rows]
@@ -122,6 +142,8 @@ def fmt_s(x):
 def e2e_name(n, s):
     if s is not None and s.label == "big":
         return f"{s.bytes / 1e6:.1f} MB ({n:,} lines)"
+    if is_plain(n):
+        return f"{size_name(lines_of(n))} lines, no macro construct"
     return f"{size_name(n)} lines"
 
 
@@ -134,7 +156,7 @@ def ratio(a, b, lower_bound=False):
 def compact_sections(st, other, loads, meta):
     """Sections 6 and 7 (end to end, where the time of --compact goes) and the
     targets of --compact."""
-    e2e = sorted({n for (t, n) in st if t in ("e2e_default", "e2e_compact")})
+    e2e = sorted({n for (t, n) in st if t in ("e2e_default", "e2e_compact")}, key=order)
     if not e2e:
         return []
     get = lambda t, n: st.get((t, n))
@@ -144,7 +166,8 @@ def compact_sections(st, other, loads, meta):
     L = []
     L.append("## 6. End to end: the default form, `--compact`, `m4 -P`, `cpp -E -P`")
     L.append("")
-    L.append("`vorn -cbenchN -M vb VB` (default form) and `vorn --compact -cbenchN -M vb VB`, each a whole "
+    L.append("`vorn -cbenchN -M vb VB` (default form) and `vorn --compact -cbenchN -M vb VB` (`-cplainN` "
+             "for the input with no macro construct), each a whole "
              "run with the host gcc: translate, compile the generator program, run it to the final source. "
              "Next to them `m4 -P` and `cpp -E -P` on the same template. Every command runs under GNU time "
              "(peak memory: the largest resident set among the process and the children it waited for, so "
@@ -155,11 +178,19 @@ def compact_sections(st, other, loads, meta):
              "MB = 10^6 bytes.")
     L.append("")
     inputs = other.get("input", {})
-    big = [n for n in e2e if inputs.get(n, {}).get("macro_units") is not None]
-    usual = [size_name(n) for n in e2e if n not in big]
-    L.append(f"The inputs of {' and '.join(usual)} lines are those of section 1, gen.py's usual mixture "
-             "(about 3 % of the lines are `##` lines, and there are `##expr##`, `##.code##` and `$n` words "
-             "besides)"
+    big = [n for n in e2e if inputs.get(n, {}).get("macro_units")]
+    plain = [n for n in e2e if is_plain(n)]
+    usual = [size_name(n) for n in e2e if n not in big and n not in plain]
+    L.append(f"The input{'s' if len(usual) > 1 else ''} of {' and '.join(usual)} lines "
+             f"{'are those' if len(usual) > 1 else 'is that'} of section 1, gen.py's usual mixture, "
+             "dense with macro code (about 3 % of the lines are `##` lines, and there are `##expr##`, "
+             "`##.code##` and `$n` words besides)"
+             + "".join(f"; the \"{name[n]}\" template ({inputs[n]['bytes']:,} bytes) is the same kind of "
+                       "C with no construct at all (`gen.py --macro-units 0`; run.sh checks that it holds "
+                       f"{inputs[n].get('hashes', '?')} `##` and {inputs[n].get('dollar_words', '?')} of "
+                       "`$1`-`$9`): the kind of template the 10k targets were set on, 10,000 lines of "
+                       "ordinary C (376 KB) without any construct"
+                       for n in plain if n in inputs)
              + "".join(f"; the {name[n]} template is the same kind of C with only "
                        f"{inputs[n]['macro_units']} macro units spread evenly over it (`gen.py --macro-units "
                        f"{inputs[n]['macro_units']}`: {inputs[n]['lines_starting_with_hashes']:,} `##` lines, "
@@ -253,7 +284,7 @@ def compact_sections(st, other, loads, meta):
     if e2e_loads:
         when = {"e2e": "start", "e2e_end": "end", "steps": "section 7"}
         L.append("Load average (1, 5, 15 min) while these ran: " + "; ".join(
-            f"{name.get(l['size'], size_name(l['size']))} {when[l['section']]}: {l['load']}"
+            f"{name.get(l['size'], input_name(l['size']))} {when[l['section']]}: {l['load']}"
             for l in e2e_loads) + ". The machine has " + meta.get("cores", "?") + " cores; where the load "
                  "is above that, the wall times carry waiting, and the CPU times are the steadier figures.")
         L.append("")
@@ -328,31 +359,58 @@ def compact_sections(st, other, loads, meta):
              "and where section 7 sees the time.")
     L.append("")
     rows = []
-    small = 10000 if 10000 in e2e else None
+    smalls = [n for n in e2e if lines_of(n) == 10000]
     bigs = [n for n in e2e if (get("e2e_compact", n) or get("e2e_default", n)).label == "big"]
-    if small is None and not bigs:
+    if not smalls and not bigs:
         L.append("The targets of speed and memory are set at 10k lines and at about 10 MB, which this run "
                  "does not measure; only the generator programs and the final sources are compared.")
         L.append("")
-    d, c = (get("e2e_default", small), get("e2e_compact", small)) if small else (None, None)
-    if d and c and not c.failure():
+    plain_k = next((n for n in smalls if is_plain(n)), None)
+    if smalls:
+        L.append("The 10k targets were set on a template of 10,000 lines of ordinary C with no macro "
+                 "construct (376 KB). They are judged here on both 10k inputs, one row each: \"10k lines, no "
+                 "macro construct\" is that kind of template; \"10k lines\" is gen.py's usual mixture, dense "
+                 "with macro code, whose generator program holds that macro code (the `##` loops and "
+                 "conditions, every `##expr##` and `##.code##`, the functions of the `##MSTART` blocks) for "
+                 "gcc to compile in either form: `--compact` changes only how the text is printed.")
+        L.append("")
+    speed_rows, mem_rows = [], []
+    for small in smalls:
+        d, c = get("e2e_default", small), get("e2e_compact", small)
+        if not (d and c and not c.failure()):
+            continue
+        what = name[small] + (" (the kind of template the targets were set on)" if is_plain(small) else
+                              " (gen.py's usual mixture, dense with macro code)")
+        against = "" if is_plain(small) or plain_k is None else macro_code_text(st, files, small, plain_k)
         dfail = d.failure() is not None
         rw = d.spent() / c.wall
         rc = None if dfail else d.cpu / c.cpu
         ge = "≥ " if dfail else ""
-        ok = rw >= 20 and (rc is None or rc >= 20)
-        short = f"short of 20× by a factor {fmt(20 / rw)} (wall)" + \
-            (f", {fmt(20 / rc)} (CPU)" if rc else "")
-        rows.append([f"{name[small]} end to end: at least 20× faster than the default form",
-                     f"default {cell(d)}{'' if dfail else f' (CPU {fmt_s(d.cpu)})'}, "
-                     f"compact {cell(c)} (CPU {fmt_s(c.cpu)})",
-                     f"{ge}{fmt(rw)}× wall" + (f", {fmt(rc)}× CPU" if rc else ""),
-                     met(ok, short + breakdown_text(st, small))])
+        why = against + breakdown_text(st, small)
+        if rw >= 20 and (rc is None or rc >= 20):
+            verdict = "yes"
+        elif rc is not None and rc >= 20:
+            # Met on CPU time, missed on the wall clock: the load of the machine shows.
+            verdict = (f"on CPU time yes; on wall time no: short of 20× by a factor {fmt(20 / rw)}, "
+                       f"the compact run's wall time being {fmt(c.wall / c.cpu)}× its CPU time under the load "
+                       "noted in section 6" + why)
+        elif rc is not None and rw >= 20:
+            verdict = (f"on wall time yes; on CPU time no: short of 20× by a factor {fmt(20 / rc)}" + why)
+        else:
+            verdict = met(False, f"short of 20× by a factor {fmt(20 / rw)} (wall)"
+                          + (f", {fmt(20 / rc)} (CPU)" if rc else "") + why)
+        speed_rows.append([f"{what} end to end: at least 20× faster than the default form",
+                           f"default {cell(d)}{'' if dfail else f' (CPU {fmt_s(d.cpu)})'}, "
+                           f"compact {cell(c)} (CPU {fmt_s(c.cpu)})",
+                           f"{ge}{fmt(rw)}× wall" + (f", {fmt(rc)}× CPU" if rc else ""), verdict])
         if d.rss and c.rss and not any(t for _, _, t, _ in d.runs):
             r = d.rss / c.rss
-            rows.append([f"{name[small]}: peak memory at least 10× lower",
-                         f"default {fmt_mb(d.rss)}, compact {fmt_mb(c.rss)}", ge + fmt(r) + "×",
-                         met(r >= 10, f"short of 10× by a factor {fmt(10 / r)}" + peak_text(st, small))])
+            against = "" if is_plain(small) or plain_k is None else macro_code_peak_text(st, small, plain_k)
+            mem_rows.append([f"{what}: peak memory at least 10× lower",
+                             f"default {fmt_mb(d.rss)}, compact {fmt_mb(c.rss)}", ge + fmt(r) + "×",
+                             met(r >= 10, f"short of 10× by a factor {fmt(10 / r)}" + against
+                                 + peak_text(st, small))])
+    rows += speed_rows + mem_rows
     for n in bigs:
         c, m = get("e2e_compact", n), get("e2e_m4", n)
         if c and m and not c.failure():
@@ -446,6 +504,34 @@ def breakdown_text(st, n):
             ", ".join(f"{k} {fmt_s(x)} ({x / total * 100:.0f} %)" for k, x in zip(names, parts)))
 
 
+def macro_code_text(st, files, dense, plain):
+    """Why the dense 10k input falls short where the one without construct
+    does not: the two code files of --compact are of about the same size, so
+    what gcc spends on the dense one beyond the other goes to its macro code."""
+    c, p = st.get(("e2e_compact", dense)), st.get(("e2e_compact", plain))
+    if not (c and p) or p.failure():
+        return ""
+    cd, cp = (files.get(k, {}).get("code_compact") for k in (dense, plain))
+    text = ("; gcc's time goes to compiling this template's own macro code: the 10k input with no macro "
+            f"construct, whose compact code file is about as large ({cp or 0:,} against {cd or 0:,} bytes), "
+            f"takes {fmt_s(p.wall)} (CPU {fmt_s(p.cpu)}) end to end under `--compact` against "
+            f"{fmt_s(c.wall)} (CPU {fmt_s(c.cpu)}) here")
+    sa, pa = st.get(("step_asm", dense)), st.get(("step_asm", plain))
+    if sa and pa:
+        text += (f", and gcc's front end and code generation (`gcc -S`, section 7) {fmt_s(pa.cpu)} of CPU "
+                 f"against {fmt_s(sa.cpu)}")
+    return text
+
+
+def macro_code_peak_text(st, dense, plain):
+    c, p = st.get(("e2e_compact", dense)), st.get(("e2e_compact", plain))
+    if not (c and p and c.rss and p.rss):
+        return ""
+    return (f"; the 10k input with no macro construct, whose compact code file is about as large, peaks at "
+            f"{fmt_mb(p.rss)} under `--compact` against {fmt_mb(c.rss)} here: the difference is gcc's memory "
+            "for this template's macro code")
+
+
 def peak_text(st, n):
     keys = (("step_translate", "translation"), ("step_syntax", "gcc -fsyntax-only"), ("step_asm", "gcc -S"),
             ("step_obj", "gcc -c"), ("step_full", "gcc whole"), ("step_gen", "generator"))
@@ -495,20 +581,20 @@ def main():
     L.append(f"- host compiler: {meta.get('gcc', '?')}; {meta.get('ccache', '?')}")
     L.append(f"- inputs: bench/gen.py, seed {meta.get('seed', '?')}; realistic C text with Vorn's macro "
              "constructs (## lines, ##MSTART/##MEND blocks, ##expr##, ##.code##, $1/$2 words, "
-             "##include of small parts)")
+             "##include of small parts); end to end also the same kind of C with no construct at all")
     L.append("")
     inputs = other.get("input", {})
     if inputs:
         L.append("The inputs:")
         L.append("")
         rows = []
-        for n in sorted(inputs):
+        for n in sorted(inputs, key=order):
             i = inputs[n]
-            rows.append([size_name(n), f"{i['bytes']:,}", f"{i['lines_starting_with_hashes']:,}",
+            rows.append([input_name(n), f"{i['bytes']:,}", f"{i['lines_starting_with_hashes']:,}",
                          f"{i['macro_blocks']:,}", f"{i['expressions']:,}", f"{i['code_inserts']:,}",
                          f"{i['words']:,}", f"{i['includes']:,}", f"{i['literals']:,}",
                          f"{i['comments']:,}", f"{i['tab_lines']:,}"])
-        L += table(["lines", "bytes", "## lines", "##MSTART blocks", "##expr##", "##.code##",
+        L += table(["input (lines)", "bytes", "## lines", "##MSTART blocks", "##expr##", "##.code##",
                     "$n", "##include", "literals", "comments", "tab-indented lines"], rows)
         L.append("")
 
@@ -694,11 +780,11 @@ def main():
     L.append("## Raw wall times (s) of the timed repetitions")
     L.append("")
     rows = []
-    for (t, n) in sorted(st, key=lambda k: (k[1], k[0])):
+    for (t, n) in sorted(st, key=lambda k: (order(k[1]), k[0])):
         s = st[(t, n)]
-        rows.append([t, size_name(n), " ".join(f"{w:.4f}" for w in s.walls),
+        rows.append([t, input_name(n), " ".join(f"{w:.4f}" for w in s.walls),
                      " ".join(map(str, s.exits))])
-    L += table(["command", "lines", "wall times", "exit statuses"], rows)
+    L += table(["command", "input (lines)", "wall times", "exit statuses"], rows)
     L.append("")
     text = "\n".join(L)
     with open(a.out, "w") as f:

@@ -32,15 +32,17 @@
 #      unchanged template with a cold cache and with a warm one, next to the
 #      plain gcc run; the cache lives in the scratch directory;
 #   4. end to end, side by side: `vorn` (the default form of the generator
-#      program), `vorn --compact`, `m4 -P` and `cpp -E -P` at 10k and 100k lines
-#      and on a template of about 10 MB of the same kind of C with only 100 macro
-#      units spread over it (1k lines with --quick), each with its
+#      program), `vorn --compact`, `m4 -P` and `cpp -E -P` at 10k and 100k lines,
+#      on 10k lines of the same kind of C with no macro construct at all
+#      (gen.py --macro-units 0: no `##`, no $1-$9, which is checked) and on a
+#      template of about 10 MB of that C with only 100 macro units spread over
+#      it (1k lines, usual and without construct, with --quick), each with its
 #      peak memory; then the generator program of each form alone, and whether
 #      the two final sources are byte for byte the same. The default form is
 #      expensive on large inputs: it runs under the memory cap and the timeout,
 #      without a warm-up round, 3 times at 10k lines and once above; a run that
 #      does not finish is reported as such, with the limit it hit;
-#   5. where the time of `vorn --compact` goes at the same sizes: the
+#   5. where the time of `vorn --compact` goes on the same inputs: the
 #      translation alone, then gcc on its code file with -fsyntax-only, -S, -c
 #      and whole (compile and link, as vorn runs it).
 # When the vorn binary does not know --compact yet, the default form stands in
@@ -124,11 +126,11 @@ ccache_path=$(command -v ccache)
 if [ "$quick" = 1 ]; then
   sizes=(1000)
   whole_sizes=(1000)
-  e2e_sizes=(1000)
+  e2e_keys=(1000 1000-plain)
 else
   sizes=(1000 10000 100000 1000000)
   whole_sizes=(1000 10000)
-  e2e_sizes=(10000 100000 "$big_lines")
+  e2e_keys=(10000 10000-plain 100000 "$big_lines")
 fi
 reps=${reps:-5}
 mem_cap_kb=$((mem_cap_gb * 1024 * 1024))
@@ -147,6 +149,22 @@ load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 t_start=$(date +%s)
 
 # ---- inputs ----------------------------------------------------------------
+# An input of the end-to-end sections (4. and 5.) by its key: a line count
+# names gen.py's usual input of that size (or the large template), "N-plain"
+# the N lines of ordinary C with no construct. Sets n (lines), src (where it
+# was generated), t (template name), label, what (for the messages) and jkey
+# (the key as a JSON value: a number, or a string for "N-plain").
+e2e_input() {
+  key=$1
+  n=${key%-plain}
+  if [ "$key" = "$n" ]; then
+    src=$scratch/tr$n t=bench$n label=$n what="$n lines" jkey=$n
+    if [ "$n" = "$big_lines" ] && [ "$quick" = 0 ]; then label=big; fi
+  else
+    src=$scratch/plain$n t=plain$n label=plain what="$n lines, no macro construct" jkey="\"$key\""
+  fi
+}
+
 declare -A bytes
 inputs=("${sizes[@]}")
 if [ "$quick" = 0 ]; then
@@ -165,6 +183,25 @@ for n in "${inputs[@]}"; do
   bytes[$n]=$(stat -c %s "$d/bench$n.C")
   sed "s/^{/{\"tag\": \"input\", \"size\": $n, /" "$d/gen.json" >> "$results"
   echo "Generated bench$n.C: $n lines, ${bytes[$n]} bytes"
+done
+# Ordinary C with no construct at all, for the end-to-end sections: the kind
+# of template the 10k targets were set on. gen.py's usual inputs are dense
+# with macro code, whose compile is a cost of its own.
+for key in "${e2e_keys[@]}"; do
+  [ "$key" = "${key%-plain}" ] && continue
+  e2e_input "$key"
+  mkdir -p "$src"
+  python3 "$here/gen.py" --lines "$n" --seed "$seed" --out "$src" --name "$t" --macro-units 0 > "$src/gen.json"
+  # Checked rather than trusted: one construct in it would make it another input.
+  hashes=$({ grep -o '##' "$src/$t.C" || true; } | wc -l)
+  dollars=$({ grep -oE '\$[1-9]' "$src/$t.C" || true; } | wc -l)
+  if [ "$hashes" != 0 ] || [ "$dollars" != 0 ]; then
+    echo "run.sh: $t.C holds $hashes '##' and $dollars of \$1-\$9: it is not ordinary C" >&2; exit 1
+  fi
+  bytes[$key]=$(stat -c %s "$src/$t.C")
+  sed "s/^{/{\"tag\": \"input\", \"size\": \"$key\", \"hashes\": $hashes, \"dollar_words\": $dollars, /" \
+    "$src/gen.json" >> "$results"
+  echo "Generated $t.C: $n lines of ordinary C, no '##', no \$1-\$9, ${bytes[$key]} bytes"
 done
 
 # ---- 1. translation against the peers --------------------------------------
@@ -274,11 +311,12 @@ peak_at() { if [ "$1" = 0 ]; then echo --peak; elif [ "$2" = 1 ]; then echo --pe
 load_now() { printf '{"tag":"load","size":%s,"section":"%s","load":"%s"}\n' "$1" "$2" \
   "$(cut -d' ' -f1-3 /proc/loadavg)" >> "$results"; }
 
-for n in "${e2e_sizes[@]}"; do
-  base=$scratch/e2e$n
+for key in "${e2e_keys[@]}"; do
+  e2e_input "$key"
+  base=$scratch/e2e$key
   for form in default compact peers tronly; do
     mkdir -p "$base/$form"
-    cp "$scratch/tr$n/bench$n.C" "$scratch/tr$n"/vbench*.h "$base/$form/"
+    cp "$src/$t.C" "$src"/vbench*.h "$base/$form/"
   done
   printf '%s\n' "$noop_cfg" > "$base/tronly/compiler.cfg"
   rd=$(slow_reps "$n")   # the default form
@@ -286,40 +324,39 @@ for n in "${e2e_sizes[@]}"; do
   [ "$compact_known" = yes ] || rc=$rd
   warm_slow=0; [ "$n" -le 1000 ] && warm_slow=1
   warm_c=1; [ "$compact_known" = yes ] || warm_c=$warm_slow
-  label=$n; [ "$n" = "$big_lines" ] && [ "$quick" = 0 ] && label=big
-  echo "End to end, $n lines: default form $rd, --compact, m4 -P, cpp -E -P $rc repetitions"
-  load_now "$n" e2e
+  echo "End to end, $what: default form $rd, --compact, m4 -P, cpp -E -P $rc repetitions"
+  load_now "$jkey" e2e
   last=$(( rd > rc ? rd : rc ))
   for round in $(seq 0 "$last"); do
     ph=timed; [ "$round" = 0 ] && ph=warmup
-    common=(--set size=$n --set bytes=${bytes[$n]} --set label=$label --set phase=$ph "${limits[@]}")
-    fresh="rm -f bench${n}_C.exe bench${n}_new.C"
+    common=(--set size=$key --set bytes=${bytes[$key]} --set label=$label --set phase=$ph "${limits[@]}")
+    fresh="rm -f ${t}_C.exe ${t}_new.C"
     run_default() {
       if { [ "$round" -gt 0 ] || [ "$warm_slow" = 1 ]; } && [ "$round" -le "$rd" ]; then
         TMPDIR=$scratch/tmp measure --tag e2e_default --cwd "$base/default" "${common[@]}" \
           $(peak_at "$round" $((1 - warm_slow))) --before "$fresh" --stderr "$base/default/stderr.txt" \
-          -- "$V" "-cbench$n" "${words[@]}"
+          -- "$V" "-c$t" "${words[@]}"
       fi
     }
     run_compact() {
       if { [ "$round" -gt 0 ] || [ "$warm_c" = 1 ]; } && [ "$round" -le "$rc" ]; then
         TMPDIR=$scratch/tmp measure --tag e2e_compact --cwd "$base/compact" "${common[@]}" \
           $(peak_at "$round" $((1 - warm_c))) --before "$fresh" --stderr "$base/compact/stderr.txt" \
-          -- "$V" "${compact[@]}" "-cbench$n" "${words[@]}"
+          -- "$V" "${compact[@]}" "-c$t" "${words[@]}"
       fi
     }
     # The two forms take turns at going first, so that neither always follows the other.
     if [ $((round % 2)) = 1 ]; then run_default; run_compact; else run_compact; run_default; fi
     if [ "$round" -le "$e2e_reps" ]; then
       measure --tag e2e_m4 --cwd "$base/peers" "${common[@]}" $(peak_at "$round" 0) \
-        --stdout "$base/peers/m4.out" -- m4 -P "bench$n.C"
+        --stdout "$base/peers/m4.out" -- m4 -P "$t.C"
       measure --tag e2e_cpp --cwd "$base/peers" "${common[@]}" $(peak_at "$round" 0) \
-        -- cpp -E -P "bench$n.C" -o cpp.out
+        -- cpp -E -P "$t.C" -o cpp.out
     fi
   done
-  load_now "$n" e2e_end
+  load_now "$jkey" e2e_end
   # The two final sources, byte for byte; and what each form wrote.
-  fd=$base/default/bench${n}_new.C fc=$base/compact/bench${n}_new.C
+  fd=$base/default/${t}_new.C fc=$base/compact/${t}_new.C
   if [ -f "$fd" ] && [ -f "$fc" ]; then
     cmp -s "$fd" "$fc" && same=true || same=false
   else
@@ -327,64 +364,64 @@ for n in "${e2e_sizes[@]}"; do
   fi
   sz() { [ -f "$1" ] && stat -c %s "$1" || echo null; }
   printf '{"tag":"e2e_files","size":%s,"same":%s,"final_default":%s,"final_compact":%s,"code_default":%s,"code_compact":%s,"mac_default":%s,"mac_compact":%s}\n' \
-    "$n" "$same" "$(sz "$fd")" "$(sz "$fc")" "$(sz "$base/default/bench${n}_C.C")" \
-    "$(sz "$base/compact/bench${n}_C.C")" "$(sz "$base/default/bench${n}_M.mac")" \
-    "$(sz "$base/compact/bench${n}_M.mac")" >> "$results"
+    "$jkey" "$same" "$(sz "$fd")" "$(sz "$fc")" "$(sz "$base/default/${t}_C.C")" \
+    "$(sz "$base/compact/${t}_C.C")" "$(sz "$base/default/${t}_M.mac")" \
+    "$(sz "$base/compact/${t}_M.mac")" >> "$results"
 
   # The generator program of each form alone, writing the final source.
-  echo "Generator programs, $n lines: $e2e_reps repetitions"
+  echo "Generator programs, $what: $e2e_reps repetitions"
   for round in $(seq 0 "$e2e_reps"); do
     ph=timed; [ "$round" = 0 ] && ph=warmup
-    common=(--set size=$n --set bytes=${bytes[$n]} --set label=$label --set phase=$ph "${limits[@]}")
+    common=(--set size=$key --set bytes=${bytes[$key]} --set label=$label --set phase=$ph "${limits[@]}")
     forms="default compact"; [ $((round % 2)) = 0 ] || forms="compact default"
     for form in $forms; do
-      [ -x "$base/$form/bench${n}_C.exe" ] || continue
+      [ -x "$base/$form/${t}_C.exe" ] || continue
       measure --tag "gen_$form" --cwd "$base/$form" "${common[@]}" $(peak_at "$round" 0) \
-        -- "./bench${n}_C.exe"
+        -- "./${t}_C.exe"
     done
   done
   if [ -f "$fd" ] && [ -f "$fc" ]; then  # the generators rewrote them
     cmp -s "$fd" "$fc" && same=true || same=false
-    printf '{"tag":"gen_same","size":%s,"same":%s}\n' "$n" "$same" >> "$results"
+    printf '{"tag":"gen_same","size":%s,"same":%s}\n' "$jkey" "$same" >> "$results"
   fi
 done
 
 # ---- 5. where the time of --compact goes -------------------------------------
-for n in "${e2e_sizes[@]}"; do
-  base=$scratch/e2e$n
+for key in "${e2e_keys[@]}"; do
+  e2e_input "$key"
+  base=$scratch/e2e$key
   d=$base/compact
-  [ -f "$d/bench${n}_C.C" ] || { echo "No --compact code file at $n lines: its steps are not timed"; continue; }
+  [ -f "$d/${t}_C.C" ] || { echo "No --compact code file for $what: its steps are not timed"; continue; }
   if [ "$compact_known" = no ] && [ "$n" -gt 10000 ]; then
-    echo "Steps of --compact, $n lines: skipped (the default form stands in for it)"; continue
+    echo "Steps of --compact, $what: skipped (the default form stands in for it)"; continue
   fi
-  label=$n; [ "$n" = "$big_lines" ] && [ "$quick" = 0 ] && label=big
   r=$e2e_reps; [ "$compact_known" = yes ] || r=$(slow_reps "$n")
-  echo "Where the time of --compact goes, $n lines: $r repetitions"
-  load_now "$n" steps
+  echo "Where the time of --compact goes, $what: $r repetitions"
+  load_now "$jkey" steps
   for round in $(seq 0 "$r"); do
     ph=timed; [ "$round" = 0 ] && ph=warmup
-    common=(--set size=$n --set bytes=${bytes[$n]} --set label=$label --set phase=$ph "${limits[@]}")
+    common=(--set size=$key --set bytes=${bytes[$key]} --set label=$label --set phase=$ph "${limits[@]}")
     export TMPDIR=$scratch/tmp
     pk=$(peak_at "$round" 0)
     measure --tag step_translate --cwd "$base/tronly" "${common[@]}" $pk \
-      -- "$V" "${compact[@]}" "-cbench$n" "${words[@]}"
-    measure --tag step_syntax --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -fsyntax-only "bench${n}_C.C"
-    measure --tag step_asm --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -S "bench${n}_C.C" -o step.s
-    measure --tag step_obj --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -c "bench${n}_C.C" -o step.o
-    measure --tag step_full --cwd "$d" "${common[@]}" $pk -- "$gcc_path" "bench${n}_C.C" -o step.exe
+      -- "$V" "${compact[@]}" "-c$t" "${words[@]}"
+    measure --tag step_syntax --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -fsyntax-only "${t}_C.C"
+    measure --tag step_asm --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -S "${t}_C.C" -o step.s
+    measure --tag step_obj --cwd "$d" "${common[@]}" $pk -- "$gcc_path" -c "${t}_C.C" -o step.o
+    measure --tag step_full --cwd "$d" "${common[@]}" $pk -- "$gcc_path" "${t}_C.C" -o step.exe
     # The generator program and the whole run again, in the same rounds, so
     # that the steps add up under the same load.
-    measure --tag step_gen --cwd "$d" "${common[@]}" $pk -- "./bench${n}_C.exe"
+    measure --tag step_gen --cwd "$d" "${common[@]}" $pk -- "./${t}_C.exe"
     measure --tag step_whole --cwd "$d" "${common[@]}" $pk \
-      -- "$V" "${compact[@]}" "-cbench$n" "${words[@]}"
+      -- "$V" "${compact[@]}" "-c$t" "${words[@]}"
     unset TMPDIR
   done
   # gcc's own account of where its time goes (one untimed run; its phases are
   # coarse, 10 ms, but tell parsing from code generation at the large sizes).
-  (cd "$d" && TMPDIR=$scratch/tmp "$gcc_path" -S -ftime-report "bench${n}_C.C" -o /dev/null 2>&1 || true) \
-    | python3 -c 'import json, sys; print(json.dumps({"tag": "time_report", "size": int(sys.argv[1]),
-        "lines": sys.stdin.read().splitlines()}))' "$n" >> "$results"
-  printf '{"tag":"step_files","size":%s,"asm":%s,"obj":%s}\n' "$n" \
+  (cd "$d" && TMPDIR=$scratch/tmp "$gcc_path" -S -ftime-report "${t}_C.C" -o /dev/null 2>&1 || true) \
+    | python3 -c 'import json, sys; print(json.dumps({"tag": "time_report", "size": json.loads(sys.argv[1]),
+        "lines": sys.stdin.read().splitlines()}))' "$jkey" >> "$results"
+  printf '{"tag":"step_files","size":%s,"asm":%s,"obj":%s}\n' "$jkey" \
     "$(stat -c %s "$d/step.s")" "$(stat -c %s "$d/step.o")" >> "$results"
   rm -f "$d/step.s" "$d/step.o" "$d/step.exe"
 done
