@@ -6,6 +6,14 @@
 // (PnumChanged) is open and no macro block is open (NoPnum). Line 1 gets a
 // directive only while First is set: at the start of the run and after an
 // include.
+//
+// A directive inside a conditional group that the compiler skips is ignored,
+// yet its own line is counted, so every later line would be one off until
+// the next directive the compiler obeys. The compiler takes up the text again
+// only after an #else, #elif... or #endif line; so when a directive was written
+// inside a group since the last such line, the first text line after the next
+// one gets a directive again, jump or not. A text without directives inside
+// groups gets no extra directive.
 #include "generator/linedir.h"
 
 #include <cstring>
@@ -18,6 +26,9 @@ int First = 1;
 int PnumChanged = 1;
 int NoPnum = 0;
 const size_t MaxDirectiveName = 95;
+int ConditionalDepth = 0;
+int DirectiveInGroup = 0;
+int DirectiveOwed = 0;
 
 void Pnum(FILE *file, int line, const char *name) {
   std::string text = "#line " + std::to_string(line) + " \"" + name + "\"\n";
@@ -45,12 +56,14 @@ static bool WriteDirectiveStatement(int line, const char *name) {
   std::string text = "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" +
                      FormatSafe(name) + "\\\"\\n\");\n";
   WriteRaw(outfileT, text);
+  if (ConditionalDepth > 0) DirectiveInGroup = 1;
+  DirectiveOwed = 0;
   return true;
 }
 
 void PnumT(int line, const char *name) {
   bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 ||
-             oldFname != name;
+             oldFname != name || DirectiveOwed == 1;
   if (due && NoPnum == 0 && PnumChanged == 1) {
     FlushBuffer(CodeFile);
     if ((line != 1 || First == 1) && !WriteDirectiveStatement(line, name)) return;
@@ -72,7 +85,21 @@ void PnumH(int line, const char *name) {
   OldLineCounter = line;
 }
 
+void FollowConditional(ConditionalKind kind) {
+  if (kind == OpensGroup) {
+    ConditionalDepth++;
+    return;
+  }
+  if (DirectiveInGroup == 1) DirectiveOwed = 1;
+  DirectiveInGroup = 0;
+  // An #endif without its #if leaves the text outside all groups.
+  if (kind == ClosesGroup && ConditionalDepth > 0) ConditionalDepth--;
+}
+
 void ResetLineDirectives() {
+  ConditionalDepth = 0;
+  DirectiveInGroup = 0;
+  DirectiveOwed = 0;
   OldLineCounter = -3;
   oldFname.clear();
   First = 1;

@@ -10,6 +10,16 @@ extern int First;               // 1: a directive is wanted even for line 1
 extern int PnumChanged;         // the gate: a final-source directive may be written only while 1
 extern int NoPnum;              // 1 inside a macro block: no final-source directive
 extern const size_t MaxDirectiveName; // longest name a final-source directive carries (95)
+extern int ConditionalDepth;    // conditional groups of the text open at this point; 0 outside all
+extern int DirectiveInGroup;    // 1: a final-source directive was written inside a group since its last branch line
+extern int DirectiveOwed;       // 1: the next final-source directive decision writes one, jump or not
+
+// What a conditional line of the text does to the groups.
+enum ConditionalKind {
+  OpensGroup,   // #if, #ifdef, #ifndef
+  NextBranch,   // #else, #elif, #elifdef, #elifndef
+  ClosesGroup,  // #endif
+};
 
 // Writes "#line N \"name\"" to a generated file.
 void Pnum(FILE *file, int line, const char *name);
@@ -17,5 +27,8 @@ void Pnum(FILE *file, int line, const char *name);
 void PnumT(int line, const char *name);
 // Variant for line 1 of a file, called by the bookkeeping probe while a print statement is pending.
 void PnumH(int line, const char *name);
+// Follows a conditional line of the text: after a branch line that ends a stretch with a
+// directive inside a group, the next text line gets a directive again.
+void FollowConditional(ConditionalKind kind);
 // Puts the line-directive state back to its start state.
 void ResetLineDirectives();

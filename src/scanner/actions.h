@@ -13,3 +13,10 @@ void BlockComment();
 // A string (form 0), character (form 1) or raw string (form 2) literal: translated, then its
 // inner line breaks counted.
 void Literal(int form);
+// A conditional line's opening ("#if", "  # else"...): translated as text, then followed.
+void ConditionalLine();
+// \##: the two characters "##" as text, starting no embedded expression.
+void EscapedHashes();
+// The opener of a raw string with a delimiter: the whole literal as one piece, its line
+// breaks counted; unterminated, the designed pieces instead.
+void DelimitedRawString();
