@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -107,4 +108,34 @@ RunResult RunVorn(const std::vector<std::string> &args) {
   result.out = ReadFile("run.out");
   result.err = ReadFile("run.err");
   return result;
+}
+
+// The numbered token lines of gcc -E output. A marker "# N \"file\" flags" numbers the line
+// after it N; every other line counts one.
+static std::string NumberedLines(const std::string &output) {
+  std::istringstream in(output);
+  std::string numbered;
+  long line = 1;
+  for (std::string text; std::getline(in, text);) {
+    if (text.rfind("# ", 0) == 0 && text.size() > 2 && isdigit(static_cast<unsigned char>(text[2]))) {
+      line = std::stol(text.substr(2));
+      continue;
+    }
+    size_t start = text.find_first_not_of(' ');
+    if (start != std::string::npos) numbered += std::to_string(line) + " " + text.substr(start) + "\n";
+    line++;
+  }
+  return numbered;
+}
+
+std::string Preprocessed(const std::string &dir, const std::string &name,
+                         const std::string &language, const std::string &quoteDir) {
+  // __TIMESTAMP__ and __BASE_FILE__ name the file or its time, which differ between a file and
+  // its final source; SOURCE_DATE_EPOCH fixes __DATE__ and __TIME__.
+  std::string command = "cd " + Quote(dir) + " && SOURCE_DATE_EPOCH=0 " VORN_HOST_GCC " -E -w -x " +
+                        language + " -U__TIMESTAMP__ -U__BASE_FILE__ " +
+                        (quoteDir.empty() ? "" : "-iquote " + Quote(quoteDir) + " ") + Quote(name) +
+                        " -o " + Quote(name + ".i") + " 2>/dev/null";
+  int status = Shell(command);
+  return NumberedLines(ReadFile(dir + "/" + name + ".i")) + "status " + std::to_string(status) + "\n";
 }
