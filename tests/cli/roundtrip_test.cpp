@@ -62,7 +62,8 @@ TEST(RoundTrip, TrickyTexts) {
       "s = \"a\\\r\nb\";\r\nt = \"c\";\r\n",               // the same with CRLF
       "r = R\"(a \"q\" \\n\t\nb)\" LR\"(x))\" u8R\"()\";\nx \"\n",  // raw strings
       "q = R\"sql(\n\t\"x\" )\" \n)sql\" R\"a\"(b)a\"\";\ny \"\n",  // with a delimiter
-      "u8R\"x(a \"b\" c",                               // and one unterminated
+      "u8R\"x(a \"b\" c\" R\"y(d",                     // unterminated ones, the second
+                                                       // found in the rest of the first
       "don't stop\nit's fine\nrock 'n' roll\n'\n",  // apostrophes pair across lines
       "/**/ /* a / b */ /*** a ***/ /* a **/\n/* multi\n line \"q\" \\ 'x */\n/*/ c */\n"
       "// line \"q\" \\ 'x\n/* a *// b */ y\n/* a *// x\n//\n\n// last",
@@ -113,7 +114,8 @@ TEST(RoundTrip, PreprocessedAlike) {
       "#ifdef NOPE\n/* a\n*/\nint a = __LINE__;\n#  if 1\nint b = __LINE__;\n#  endif\n"
       " # elifndef NOPE\nint f = __LINE__;\n#else\nint g;\n#endif\nint h = __LINE__;\n",
       "#if 1\n\n\nint a = __LINE__;\n#else\n\n\nint b = __LINE__;\n#endif\nint c = __LINE__;\n",
-      "#if 0\nconst char *s = R\"sql(\n#endif\n)sql\";\n\n\nint x = __LINE__;\n#endif\nint y = __LINE__;\n"};
+      "#if 0\nconst char *s = R\"sql(\n#endif\n)sql\";\n\n\nint x = __LINE__;\n#endif\n"
+      "int y = __LINE__;\n"};
   for (const std::string &text : texts) {
     TempDir dir;
     ASSERT_EQ(Translate(text).ok, 1);

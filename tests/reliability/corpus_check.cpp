@@ -113,7 +113,8 @@ static Outcome Compare(const std::string &original, const std::string &final) {
 }
 
 static std::string TabsWritten(std::string text) {
-  for (size_t at = 0; (at = text.find('\t', at)) != std::string::npos; at += 2) text.replace(at, 1, "\\t");
+  for (size_t at = 0; (at = text.find('\t', at)) != std::string::npos; at += 2)
+    text.replace(at, 1, "\\t");
   return text;
 }
 

@@ -117,12 +117,15 @@ static std::string NumberedLines(const std::string &output) {
   std::string numbered;
   long line = 1;
   for (std::string text; std::getline(in, text);) {
-    if (text.rfind("# ", 0) == 0 && text.size() > 2 && isdigit(static_cast<unsigned char>(text[2]))) {
+    bool marker = text.size() > 2 && text.compare(0, 2, "# ") == 0 &&
+                  isdigit(static_cast<unsigned char>(text[2]));
+    if (marker) {
       line = std::stol(text.substr(2));
       continue;
     }
     size_t start = text.find_first_not_of(' ');
-    if (start != std::string::npos) numbered += std::to_string(line) + " " + text.substr(start) + "\n";
+    if (start != std::string::npos)
+      numbered += std::to_string(line) + " " + text.substr(start) + "\n";
     line++;
   }
   return numbered;
@@ -137,5 +140,6 @@ std::string Preprocessed(const std::string &dir, const std::string &name,
                         (quoteDir.empty() ? "" : "-iquote " + Quote(quoteDir) + " ") + Quote(name) +
                         " -o " + Quote(name + ".i") + " 2>/dev/null";
   int status = Shell(command);
-  return NumberedLines(ReadFile(dir + "/" + name + ".i")) + "status " + std::to_string(status) + "\n";
+  std::string lines = NumberedLines(ReadFile(dir + "/" + name + ".i"));
+  return lines + "status " + std::to_string(status) + "\n";
 }

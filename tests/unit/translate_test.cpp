@@ -58,8 +58,8 @@ TEST(Translate, ScannerPieces) {
            "\n" + NL},
       // 16 delimiter characters at most; more make a string literal, whose tab is shown as \t.
       {"R\"0123456789abcdef(\t)0123456789abcdef\" R\"0123456789abcdefg(\t)0123456789abcdefg\"\n",
-       D + T(R"(R\"0123456789abcdef()" "\t" R"()0123456789abcdef\" R\"0123456789abcdefg(\\t)0123456789abcdefg\")") +
-           "\n" + NL},
+       D + T(R"(R\"0123456789abcdef()" "\t" R"()0123456789abcdef\" )"
+             R"(R\"0123456789abcdefg(\\t)0123456789abcdefg\")") + "\n" + NL},
       // Unterminated at the end: the prefix and R as text, then a string literal.
       {"u8R\"ab(c\n\"d\"", D + T(R"(u8R\"ab(c\\n\"d\")") + "\n"},
       // A conditional line of a macro block is not followed: the "#else" of the text ends no
