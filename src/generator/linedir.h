@@ -12,7 +12,7 @@ extern int NoPnum;              // 1 inside a macro block: no final-source direc
 extern const size_t MaxDirectiveName; // longest name a final-source directive carries (95)
 extern int ConditionalDepth;    // conditional groups of the text open at this point; 0 outside all
 extern int DirectiveInGroup;    // 1: a final-source directive was written in a group since a branch line
-extern int DirectiveOwed;       // 1: the next final-source directive is written, jump or not
+extern int DirectiveOwed;       // 1: the next text line that may get a directive gets one, jump or not
 
 // What a conditional line of the text does to the groups.
 enum ConditionalKind {

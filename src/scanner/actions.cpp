@@ -33,19 +33,19 @@ void NewlineAction() {
 // A comment or literal may span lines. Its line breaks are counted after the
 // piece is translated, so that the lines after it keep their true numbers in
 // the directives (a directive before the piece names the line it starts on).
-static void CountInnerLines() {
-  for (int i = 0; i < yyleng; i++)
-    if (yytext[i] == '\n') Line();
+static void CountInnerLines(std::string_view piece) {
+  for (char c : piece)
+    if (c == '\n') Line();
 }
 
 void BlockComment() {
   PrintString();
-  CountInnerLines();
+  CountInnerLines(ScannedPiece());
 }
 
 void Literal(int form) {
   TextString(form, ScannedPiece());
-  CountInnerLines();
+  CountInnerLines(ScannedPiece());
 }
 
 static ConditionalKind KindOf(std::string_view name) {
@@ -100,6 +100,5 @@ void DelimitedRawString() {
     return;
   }
   TextString(2, text);
-  for (char c : text)
-    if (c == '\n') Line();
+  CountInnerLines(text);
 }
