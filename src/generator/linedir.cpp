@@ -14,6 +14,10 @@
 // inside a group since the last such line, the first text line after the next
 // one gets a directive again, jump or not. A text without directives inside
 // groups gets no extra directive.
+//
+// A line that follows a backslash-newline continues the line before it (a
+// #define, an #elif over several lines); a directive there would become part
+// of that line and break it. It is owed to the first line that starts afresh.
 #include "generator/linedir.h"
 
 #include <cstring>
@@ -29,6 +33,7 @@ const size_t MaxDirectiveName = 95;
 int ConditionalDepth = 0;
 int DirectiveInGroup = 0;
 int DirectiveOwed = 0;
+int LineSpliced = 0;
 
 void Pnum(FILE *file, int line, const char *name) {
   std::string text = "#line " + std::to_string(line) + " \"" + name + "\"\n";
@@ -64,7 +69,9 @@ static bool WriteDirectiveStatement(int line, const char *name) {
 void PnumT(int line, const char *name) {
   bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 ||
              oldFname != name || DirectiveOwed == 1;
-  if (due && NoPnum == 0 && PnumChanged == 1) {
+  if (due && NoPnum == 0 && PnumChanged == 1 && LineSpliced == 1) {
+    DirectiveOwed = 1;
+  } else if (due && NoPnum == 0 && PnumChanged == 1) {
     FlushBuffer(CodeFile);
     if ((line != 1 || First == 1) && !WriteDirectiveStatement(line, name)) return;
     First = 0;
@@ -100,6 +107,7 @@ void ResetLineDirectives() {
   ConditionalDepth = 0;
   DirectiveInGroup = 0;
   DirectiveOwed = 0;
+  LineSpliced = 0;
   OldLineCounter = -3;
   oldFname.clear();
   First = 1;

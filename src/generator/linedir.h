@@ -13,6 +13,7 @@ extern const size_t MaxDirectiveName; // longest name a final-source directive c
 extern int ConditionalDepth;    // conditional groups of the text open at this point; 0 outside all
 extern int DirectiveInGroup;    // 1: a final-source directive was written in a group since a branch line
 extern int DirectiveOwed;       // 1: the next text line that may get a directive gets one, jump or not
+extern int LineSpliced;         // 1: the last text line ended in a backslash-newline, so the next continues it
 
 // What a conditional line of the text does to the groups.
 enum ConditionalKind {
@@ -23,7 +24,8 @@ enum ConditionalKind {
 
 // Writes "#line N \"name\"" to a generated file.
 void Pnum(FILE *file, int line, const char *name);
-// Writes a final-source directive statement if the line jumped or the file changed.
+// Writes a final-source directive statement if the line jumped or the file changed; on a line
+// that continues another one it is owed to the next line instead.
 void PnumT(int line, const char *name);
 // Variant for line 1 of a file, called by the bookkeeping probe while a print statement is pending.
 void PnumH(int line, const char *name);

@@ -12,8 +12,15 @@
 #include <string>
 #include <string_view>
 
+// True when a piece ends in a backslash-newline (LF or CR LF).
+static bool EndsSpliced(std::string_view piece) {
+  if (piece.size() >= 2 && piece.substr(piece.size() - 2) == "\\\n") return true;
+  return piece.size() >= 3 && piece.substr(piece.size() - 3) == "\\\r\n";
+}
+
 void CommentLine() {
   PrintStringNL();
+  if (is_macro == 0) LineSpliced = EndsSpliced(ScannedPiece());  // it goes on over the next line
   Line();
   PnumChanged = 1;
   PrintNL1();
@@ -28,6 +35,13 @@ void MacroLineAction() {
 void NewlineAction() {
   TextChar();
   Line();
+  if (is_macro == 0) LineSpliced = 0;
+}
+
+void SplicedNewline() {
+  for (char c : ScannedPiece()) TranslateChar(c);
+  Line();
+  if (is_macro == 0) LineSpliced = 1;
 }
 
 // A comment or literal may span lines. Its line breaks are counted after the

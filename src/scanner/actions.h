@@ -8,6 +8,9 @@ void CommentLine();
 void MacroLineAction();
 // A newline of text: translated, then counted.
 void NewlineAction();
+// A backslash-newline of text (LF or CR LF): translated like its characters, counted, and the
+// line after it marked as continuing this one.
+void SplicedNewline();
 // A block comment: translated, then its inner line breaks counted.
 void BlockComment();
 // A string (form 0), character (form 1) or raw string (form 2) literal: translated, then its

@@ -115,7 +115,14 @@ TEST(RoundTrip, PreprocessedAlike) {
       " # elifndef NOPE\nint f = __LINE__;\n#else\nint g;\n#endif\nint h = __LINE__;\n",
       "#if 1\n\n\nint a = __LINE__;\n#else\n\n\nint b = __LINE__;\n#endif\nint c = __LINE__;\n",
       "#if 0\nconst char *s = R\"sql(\n#endif\n)sql\";\n\n\nint x = __LINE__;\n#endif\n"
-      "int y = __LINE__;\n"};
+      "int y = __LINE__;\n",
+      // Lines continued by a backslash-newline take no directive: an #elif over two lines, a
+      // comment over lines inside a #define; CR LF as well.
+      "#if 0\n/* a\n*/\nint a;\n#elif defined(A) || \\\n  defined(B)\nint b = __LINE__;\n#endif\n"
+      "#define M(x) \\\n  /* c\n  */ \\\n  x\nint c = M(__LINE__);\n",
+      "#ifdef NOPE\r\n\r\nint a;\r\n#else \\\r\n // c\r\nint b = __LINE__;\r\n#endif\r\n",
+      // A directive among a macro's arguments: gcc prints the expansion in two parts.
+      "#define F(x) x\nint a = F(\n  1\n\n  + __LINE__);\nint b = __LINE__;\n"};
   for (const std::string &text : texts) {
     TempDir dir;
     ASSERT_EQ(Translate(text).ok, 1);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "driver/run.h"
 #include "generator/macro.h"
@@ -111,10 +112,11 @@ RunResult RunVorn(const std::vector<std::string> &args) {
 }
 
 // The numbered token lines of gcc -E output. A marker "# N \"file\" flags" numbers the line
-// after it N; every other line counts one.
+// after it N; every other line counts one. A line directive inside a macro's arguments makes
+// gcc print one expansion as several lines of one number: they are joined again.
 static std::string NumberedLines(const std::string &output) {
   std::istringstream in(output);
-  std::string numbered;
+  std::vector<std::pair<long, std::string>> lines;
   long line = 1;
   for (std::string text; std::getline(in, text);) {
     bool marker = text.size() > 2 && text.compare(0, 2, "# ") == 0 &&
@@ -124,10 +126,14 @@ static std::string NumberedLines(const std::string &output) {
       continue;
     }
     size_t start = text.find_first_not_of(' ');
-    if (start != std::string::npos)
-      numbered += std::to_string(line) + " " + text.substr(start) + "\n";
+    if (start != std::string::npos && !lines.empty() && lines.back().first == line)
+      lines.back().second += " " + text.substr(start);
+    else if (start != std::string::npos)
+      lines.emplace_back(line, text.substr(start));
     line++;
   }
+  std::string numbered;
+  for (const auto &[number, text] : lines) numbered += std::to_string(number) + " " + text + "\n";
   return numbered;
 }
 

@@ -11,6 +11,7 @@ static std::string Dl(int line) {
 }
 static const std::string D = Dl(1);
 static const std::string NL = R"(fprintf(stdcom, "%c",'\n');)";
+static const std::string BS = R"(fprintf(stdcom, "%c",'\\');)";
 static std::string T(const std::string &text) { return R"(fprintf(stdcom,"%s",")" + text + "\");"; }
 static std::string M(int line, const std::string &code) {
   return "\n#line " + std::to_string(line) + " \"s.C\"\n" + code + "\n";
@@ -50,7 +51,7 @@ TEST(Translate, ScannerPieces) {
       // \## is text; a backslash elsewhere, or in a literal or comment, is what it was.
       {"a\\##b\\##c \"\\##\" /* \\## */ x \\\\## y\n",
        D + T(R"(a##b##c \"\\##\" )") + "\n" + T(R"(/* \\## */)") + T(" x ") + "\n" +
-           R"(fprintf(stdcom, "%c",'\\');)" + T("## y") + "\n" + NL},
+           BS + T("## y") + "\n" + NL},
       // Raw strings with a delimiter (a double quote may be in it) keep every byte; the line
       // after one that spans lines gets a directive.
       {"r = R\"x(a)\"b\n\t)x\" LR\"a\"(q)a\"\"\nz\n",
@@ -73,6 +74,10 @@ TEST(Translate, ScannerPieces) {
        D + T("#if 0") + "\n" + NL + T(R"(/* c\n*/)") + NL + Dl(4) + T("x") + "\n" + NL + T("#else") +
            "\n" + NL + Dl(6) + T("y") + "\n" + NL + T("#ifx") + "\n" + NL + T("#endif") + "\n" + NL +
            Dl(9) + T("z") + "\n" + NL},
+      // No directive on a line that a backslash-newline continues: it waits for the next line.
+      {"#define M \\\n  /* a\n  */ \\\n  x\nz\n",
+       D + T("#define M ") + "\n" + BS + NL + T("  ") + "\n" + T(R"(/* a\n  */)") + T(" ") + "\n" + BS +
+           NL + T("  x") + "\n" + NL + Dl(5) + T("z") + "\n" + NL},
   };
   TempDir dir;
   for (const PieceCase &c : cases) {
