@@ -113,7 +113,7 @@ RunResult RunVorn(const std::vector<std::string> &args) {
 
 // The numbered token lines of gcc -E output. A marker "# N \"file\" flags" numbers the line
 // after it N; every other line counts one. A line directive inside a macro's arguments makes
-// gcc print one expansion as several lines of one number: they are joined again.
+// gcc print one expansion as several lines of one number: they are joined again, by one blank.
 static std::string NumberedLines(const std::string &output) {
   std::istringstream in(output);
   std::vector<std::pair<long, std::string>> lines;
@@ -126,10 +126,12 @@ static std::string NumberedLines(const std::string &output) {
       continue;
     }
     size_t start = text.find_first_not_of(' ');
-    if (start != std::string::npos && !lines.empty() && lines.back().first == line)
-      lines.back().second += " " + text.substr(start);
-    else if (start != std::string::npos)
-      lines.emplace_back(line, text.substr(start));
+    std::string tokens = start == std::string::npos ? "" : text.substr(start);
+    tokens.erase(tokens.find_last_not_of(' ') + 1);
+    if (!tokens.empty() && !lines.empty() && lines.back().first == line)
+      lines.back().second += " " + tokens;
+    else if (!tokens.empty())
+      lines.emplace_back(line, tokens);
     line++;
   }
   std::string numbered;
