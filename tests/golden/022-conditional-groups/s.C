@@ -21,3 +21,11 @@ int loud = __LINE__;
 ##include "part.h"
 #endif
 int tail = __LINE__;
+#if 0
+/* c
+*/
+#elif defined(A) || \
+  defined(B)
+int b = __LINE__;
+#endif
+int end = __LINE__;

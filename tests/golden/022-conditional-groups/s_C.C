@@ -29,5 +29,14 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 22 \"s.C\"\n");
 fprintf(stdcom,"%s","#endif");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 23 \"s.C\"\n");
 fprintf(stdcom,"%s","int tail = __LINE__;");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","#if 0");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","/* c\n*/");fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 27 \"s.C\"\n");
+fprintf(stdcom,"%s","#elif defined(A) || ");
+fprintf(stdcom, "%c",'\\');fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","  defined(B)");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 29 \"s.C\"\n");
+fprintf(stdcom,"%s","int b = __LINE__;");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","#endif");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 31 \"s.C\"\n");
+fprintf(stdcom,"%s","int end = __LINE__;");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
 }

@@ -31,3 +31,14 @@ int part;
 #endif
 #line 23 "s.C"
 int tail = __LINE__;
+#if 0
+/* c
+*/
+#line 27 "s.C"
+#elif defined(A) || \
+  defined(B)
+#line 29 "s.C"
+int b = __LINE__;
+#endif
+#line 31 "s.C"
+int end = __LINE__;
