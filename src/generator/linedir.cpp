@@ -6,6 +6,18 @@
 // (PnumChanged) is open and no macro block is open (NoPnum). Line 1 gets a
 // directive only while First is set: at the start of the run and after an
 // include.
+//
+// A directive inside a conditional group that the compiler skips is ignored,
+// yet its own line is counted, so every later line would be one off until
+// the next directive the compiler obeys. The compiler takes up the text again
+// only after an #else, #elif... or #endif line; so when a directive was written
+// inside a group since the last such line, the first text line after the next
+// one gets a directive again, jump or not. A text without directives inside
+// groups gets no extra directive.
+//
+// A line that follows a backslash-newline continues the line before it (a
+// #define, an #elif over several lines); a directive there would become part
+// of that line and break it. It is owed to the first line that starts afresh.
 #include "generator/linedir.h"
 
 
@@ -16,6 +28,10 @@ std::string oldFname;
 int First = 1;
 int PnumChanged = 1;
 int NoPnum = 0;
+int ConditionalDepth = 0;
+int DirectiveInGroup = 0;
+int DirectiveOwed = 0;
+int LineSpliced = 0;
 
 std::string CString(std::string_view text) {
   std::string out;
@@ -50,12 +66,16 @@ static void WriteDirectiveStatement(int line, const char *name) {
   std::string text = "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" +
                      FormatSafe(CString(CString(name))) + "\\\"\\n\");\n";
   WriteRaw(outfileT, text);
+  if (ConditionalDepth > 0) DirectiveInGroup = 1;
+  DirectiveOwed = 0;
 }
 
 void PnumT(int line, const char *name) {
   bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 ||
-             oldFname != name;
-  if (due && NoPnum == 0 && PnumChanged == 1) {
+             oldFname != name || DirectiveOwed == 1;
+  if (due && NoPnum == 0 && PnumChanged == 1 && LineSpliced == 1) {
+    DirectiveOwed = 1;
+  } else if (due && NoPnum == 0 && PnumChanged == 1) {
     FlushBuffer(CodeFile);
     if (line != 1 || First == 1) WriteDirectiveStatement(line, name);
     First = 0;
@@ -76,7 +96,22 @@ void PnumH(int line, const char *name) {
   OldLineCounter = line;
 }
 
+void FollowConditional(ConditionalKind kind) {
+  if (kind == OpensGroup) {
+    ConditionalDepth++;
+    return;
+  }
+  if (DirectiveInGroup == 1) DirectiveOwed = 1;
+  DirectiveInGroup = 0;
+  // An #endif without its #if leaves the text outside all groups.
+  if (kind == ClosesGroup && ConditionalDepth > 0) ConditionalDepth--;
+}
+
 void ResetLineDirectives() {
+  ConditionalDepth = 0;
+  DirectiveInGroup = 0;
+  DirectiveOwed = 0;
+  LineSpliced = 0;
   OldLineCounter = -3;
   oldFname.clear();
   First = 1;

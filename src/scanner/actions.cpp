@@ -1,6 +1,7 @@
 // Scanner rule actions made of several calls.
 #include "scanner/actions.h"
 
+#include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/macro.h"
 #include "generator/output.h"
@@ -8,10 +9,18 @@
 #include "scanner/input_stack.h"
 #include "scanner/scanner.h"
 
+#include <string>
 #include <string_view>
+
+// True when a piece ends in a backslash-newline (LF or CR LF).
+static bool EndsSpliced(std::string_view piece) {
+  if (piece.size() >= 2 && piece.substr(piece.size() - 2) == "\\\n") return true;
+  return piece.size() >= 3 && piece.substr(piece.size() - 3) == "\\\r\n";
+}
 
 void CommentLine() {
   PrintStringNL();
+  if (is_macro == 0) LineSpliced = EndsSpliced(ScannedPiece());  // it goes on over the next line
   Line();
   PnumChanged = 1;
   PrintNL1();
@@ -26,22 +35,84 @@ void MacroLineAction() {
 void NewlineAction() {
   TextChar();
   Line();
+  if (is_macro == 0) LineSpliced = 0;
+}
+
+void SplicedNewline() {
+  for (char c : ScannedPiece()) TranslateChar(c);
+  Line();
+  if (is_macro == 0) LineSpliced = 1;
 }
 
 // A comment or literal may span lines. Its line breaks are counted after the
 // piece is translated, so that the lines after it keep their true numbers in
 // the directives (a directive before the piece names the line it starts on).
-static void CountInnerLines() {
-  for (int i = 0; i < yyleng; i++)
-    if (yytext[i] == '\n') Line();
+static void CountInnerLines(std::string_view piece) {
+  for (char c : piece)
+    if (c == '\n') Line();
 }
 
 void BlockComment() {
   PrintString();
-  CountInnerLines();
+  CountInnerLines(ScannedPiece());
 }
 
 void Literal(int form) {
   TextString(form, ScannedPiece());
-  CountInnerLines();
+  CountInnerLines(ScannedPiece());
+}
+
+static ConditionalKind KindOf(std::string_view name) {
+  if (name.substr(0, 2) == "if") return OpensGroup;
+  return name == "endif" ? ClosesGroup : NextBranch;
+}
+
+void ConditionalLine() {
+  std::string_view piece = ScannedPiece();
+  for (char c : piece) TranslateChar(c);
+  size_t name = piece.find_first_not_of(" \t#");
+  if (is_macro == 0) FollowConditional(KindOf(piece.substr(name)));
+}
+
+void EscapedHashes() {
+  TranslateChar('#');
+  TranslateChar('#');
+}
+
+// The text from the opener on, up to and including the first ")delimiter\"",
+// read byte by byte so that it may be longer than the scanner's buffer.
+// False, with everything read, when the input ends first.
+static bool ReadRawString(std::string &text) {
+  size_t quote = text.find('"');
+  std::string end = ")" + text.substr(quote + 1, text.size() - quote - 2) + "\"";
+  size_t opener = text.size();
+  for (int c; (c = NextInputByte()) >= 0;) {
+    text += static_cast<char>(c);
+    if (c == '"' && text.size() >= opener + end.size() &&
+        text.compare(text.size() - end.size(), end.size(), end) == 0)
+      return true;
+  }
+  return false;
+}
+
+// An unterminated raw string is no literal: its prefix letters and R are
+// text characters, and the rest, from the double quote on, is scanned again
+// as the pieces it holds. Nothing of the file follows it, so the spent buffer
+// is replaced by one over that rest.
+static void RescanAfterPrefix(const std::string &text) {
+  size_t quote = text.find('"');
+  for (size_t i = 0; i < quote; i++) TranslateChar(text[i]);
+  yy_buffer_state *spent = CurrentScanBuffer();
+  yy_scan_bytes(text.data() + quote, static_cast<int>(text.size() - quote));
+  yy_delete_buffer(spent);
+}
+
+void DelimitedRawString() {
+  std::string text(ScannedPiece());
+  if (!ReadRawString(text)) {
+    RescanAfterPrefix(text);
+    return;
+  }
+  TextString(2, text);
+  CountInnerLines(text);
 }

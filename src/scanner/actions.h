@@ -8,8 +8,18 @@ void CommentLine();
 void MacroLineAction();
 // A newline of text: translated, then counted.
 void NewlineAction();
+// A backslash-newline of text (LF or CR LF): translated like its characters, counted, and the
+// line after it marked as continuing this one.
+void SplicedNewline();
 // A block comment: translated, then its inner line breaks counted.
 void BlockComment();
 // A string (form 0), character (form 1) or raw string (form 2) literal: translated, then its
 // inner line breaks counted.
 void Literal(int form);
+// A conditional line's opening ("#if", "  # else"...): translated as text, then followed.
+void ConditionalLine();
+// \##: the two characters "##" as text, starting no embedded expression.
+void EscapedHashes();
+// The opener of a raw string with a delimiter: the whole literal as one piece, its line
+// breaks counted; unterminated, the designed pieces instead.
+void DelimitedRawString();

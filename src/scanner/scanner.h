@@ -22,6 +22,10 @@ void yy_delete_buffer(yy_buffer_state *b);
 inline std::string_view ScannedPiece() { return std::string_view(yytext, static_cast<size_t>(yyleng)); }
 // The current buffer, or null when none is current.
 yy_buffer_state *CurrentScanBuffer();
+// Makes a buffer over a copy of len bytes and makes it current.
+yy_buffer_state *yy_scan_bytes(const char *bytes, int len);
+// The next byte of the current input past the current piece, or -1 at its end.
+int NextInputByte();
 // Releases the scanner's buffers and state, so that the next yylex starts afresh on yyin.
 int yylex_destroy();
 

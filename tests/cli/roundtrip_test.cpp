@@ -61,6 +61,9 @@ TEST(RoundTrip, TrickyTexts) {
       "s = \"a\\\nb\"; t = \"\\\\\"\n\"\\\n\";\n",     // strings continued by backslash-newline
       "s = \"a\\\r\nb\";\r\nt = \"c\";\r\n",               // the same with CRLF
       "r = R\"(a \"q\" \\n\t\nb)\" LR\"(x))\" u8R\"()\";\nx \"\n",  // raw strings
+      "q = R\"sql(\n\t\"x\" )\" \n)sql\" R\"a\"(b)a\"\";\ny \"\n",  // with a delimiter
+      "u8R\"x(a \"b\" c\" R\"y(d",                     // unterminated ones, the second
+                                                       // found in the rest of the first
       "don't stop\nit's fine\nrock 'n' roll\n'\n",  // apostrophes pair across lines
       "/**/ /* a / b */ /*** a ***/ /* a **/\n/* multi\n line \"q\" \\ 'x */\n/*/ c */\n"
       "// line \"q\" \\ 'x\n/* a *// b */ y\n/* a *// x\n//\n\n// last",
@@ -125,4 +128,33 @@ TEST(RoundTrip, SystemHeaders) {
   }
   if (tried == 0) GTEST_SKIP() << "no plain files under /usr/include";
   std::cout << "round trip: " << tried << " files, " << identical << " identical\n";
+}
+
+// A final source preprocesses like its template: gcc -E of both gives the same tokens on the
+// same line numbers, whichever conditional groups are skipped (a directive inside a skipped
+// group is ignored, but its line still counts).
+TEST(RoundTrip, PreprocessedAlike) {
+  const std::string texts[] = {
+      "int printf(const char *, ...);\n#if 0\n/* a\n   b */\nint unused;\n#endif\n"
+      "int main(void){printf(\"%d\\n\",__LINE__);}\n",
+      "#ifdef NOPE\n/* a\n*/\nint a = __LINE__;\n#  if 1\nint b = __LINE__;\n#  endif\n"
+      " # elifndef NOPE\nint f = __LINE__;\n#else\nint g;\n#endif\nint h = __LINE__;\n",
+      "#if 1\n\n\nint a = __LINE__;\n#else\n\n\nint b = __LINE__;\n#endif\nint c = __LINE__;\n",
+      "#if 0\nconst char *s = R\"sql(\n#endif\n)sql\";\n\n\nint x = __LINE__;\n#endif\n"
+      "int y = __LINE__;\n",
+      // Lines continued by a backslash-newline take no directive: an #elif over two lines, a
+      // comment over lines inside a #define; CR LF as well.
+      "#if 0\n/* a\n*/\nint a;\n#elif defined(A) || \\\n  defined(B)\nint b = __LINE__;\n#endif\n"
+      "#define M(x) \\\n  /* c\n  */ \\\n  x\nint c = M(__LINE__);\n",
+      "#ifdef NOPE\r\n\r\nint a;\r\n#else \\\r\n // c\r\nint b = __LINE__;\r\n#endif\r\n",
+      // A directive among a macro's arguments: gcc prints the expansion in two parts.
+      "#define F(x) x\nint a = F(\n  1\n\n  + __LINE__);\nint b = __LINE__;\n"};
+  for (const std::string &text : texts) {
+    TempDir dir;
+    ASSERT_EQ(Translate(text).ok, 1);
+    ASSERT_EQ(BuildFinal().rfind("#line 1", 0), 0u) << text;
+    const std::string final = Preprocessed(dir.path, "s_new.C", "c++");
+    EXPECT_EQ(final.substr(final.size() - 9), "status 0\n");
+    EXPECT_EQ(final, Preprocessed(dir.path, "s.C", "c++")) << text;
+  }
 }

@@ -4,10 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "driver/run.h"
 #include "generator/macro.h"
@@ -107,4 +109,45 @@ RunResult RunVorn(const std::vector<std::string> &args) {
   result.out = ReadFile("run.out");
   result.err = ReadFile("run.err");
   return result;
+}
+
+// The numbered token lines of gcc -E output. A marker "# N \"file\" flags" numbers the line
+// after it N; every other line counts one. A line directive inside a macro's arguments makes
+// gcc print one expansion as several lines of one number: they are joined again, by one blank.
+static std::string NumberedLines(const std::string &output) {
+  std::istringstream in(output);
+  std::vector<std::pair<long, std::string>> lines;
+  long line = 1;
+  for (std::string text; std::getline(in, text);) {
+    bool marker = text.size() > 2 && text.compare(0, 2, "# ") == 0 &&
+                  isdigit(static_cast<unsigned char>(text[2]));
+    if (marker) {
+      line = std::stol(text.substr(2));
+      continue;
+    }
+    size_t start = text.find_first_not_of(' ');
+    std::string tokens = start == std::string::npos ? "" : text.substr(start);
+    tokens.erase(tokens.find_last_not_of(' ') + 1);
+    if (!tokens.empty() && !lines.empty() && lines.back().first == line)
+      lines.back().second += " " + tokens;
+    else if (!tokens.empty())
+      lines.emplace_back(line, tokens);
+    line++;
+  }
+  std::string numbered;
+  for (const auto &[number, text] : lines) numbered += std::to_string(number) + " " + text + "\n";
+  return numbered;
+}
+
+std::string Preprocessed(const std::string &dir, const std::string &name,
+                         const std::string &language, const std::string &quoteDir) {
+  // __TIMESTAMP__ and __BASE_FILE__ name the file or its time, which differ between a file and
+  // its final source; SOURCE_DATE_EPOCH fixes __DATE__ and __TIME__.
+  std::string command = "cd " + Quote(dir) + " && SOURCE_DATE_EPOCH=0 " VORN_HOST_GCC " -E -w -x " +
+                        language + " -U__TIMESTAMP__ -U__BASE_FILE__ " +
+                        (quoteDir.empty() ? "" : "-iquote " + Quote(quoteDir) + " ") + Quote(name) +
+                        " -o " + Quote(name + ".i") + " 2>/dev/null";
+  int status = Shell(command);
+  std::string lines = NumberedLines(ReadFile(dir + "/" + name + ".i"));
+  return lines + "status " + std::to_string(status) + "\n";
 }

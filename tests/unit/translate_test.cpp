@@ -6,8 +6,12 @@
 
 // The final-source directive statement for line 1, a text statement, the newline statement
 // and a copied macro line, as the code file holds them.
-static const std::string D = R"(fprintf(stdcom, "#line 1 \"s.C\"\n");)" "\n";
+static std::string Dl(int line) {
+  return "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"s.C\\\"\\n\");\n";
+}
+static const std::string D = Dl(1);
 static const std::string NL = R"(fprintf(stdcom, "%c",'\n');)";
+static const std::string BS = R"(fprintf(stdcom, "%c",'\\');)";
 static std::string T(const std::string &text) { return R"(fprintf(stdcom,"%s",")" + text + "\");"; }
 static std::string M(int line, const std::string &code) {
   return "\n#line " + std::to_string(line) + " \"s.C\"\n" + code + "\n";
@@ -47,6 +51,36 @@ TEST(Translate, ScannerPieces) {
                                "\n\n" + R"(fprintf(stdcom,"\n");)" "\n" + T("x // c") + "\n"},
       {"don't\nit's\n", D + T("don") + T(R"('t\nit')") + T("s") + "\n" + NL},
       {"ANAN ANA\n", D + T("ANAN") + T(" ") + "\n" + T("AN") + T("A") + "\n" + NL},
+      // \## is text; a backslash elsewhere, or in a literal or comment, is what it was.
+      {"a\\##b\\##c \"\\##\" /* \\## */ x \\\\## y\n",
+       D + T(R"(a##b##c \"\\##\" )") + "\n" + T(R"(/* \\## */)") + T(" x ") + "\n" +
+           BS + T("## y") + "\n" + NL},
+      // Raw strings with a delimiter (a double quote may be in it) keep every byte; the line
+      // after one that spans lines gets a directive.
+      {"r = R\"x(a)\"b\n\t)x\" LR\"a\"(q)a\"\"\nz\n",
+       D + T("r = R\\\"x(a)\\\"b\\n\t)x\\\" LR\\\"a\\\"(q)a\\\"\\\"") + "\n" + NL + Dl(3) + T("z") +
+           "\n" + NL},
+      // 16 delimiter characters at most; more make a string literal, whose tab is shown as \t.
+      {"R\"0123456789abcdef(\t)0123456789abcdef\" R\"0123456789abcdefg(\t)0123456789abcdefg\"\n",
+       D + T(R"(R\"0123456789abcdef()" "\t" R"()0123456789abcdef\" )"
+             R"(R\"0123456789abcdefg(\\t)0123456789abcdefg\")") + "\n" + NL},
+      // Unterminated at the end: the prefix and R as text, then a string literal.
+      {"u8R\"ab(c\n\"d\"", D + T(R"(u8R\"ab(c\\n\"d\")") + "\n"},
+      // A conditional line of a macro block is not followed: the "#else" of the text ends no
+      // stretch with a directive inside a group.
+      {"##MSTART\n#if 1\n##MEND\n/* c\n*/\nx\n#else\ny\n",
+       Dl(4) + T(R"(/* c\n*/)") + NL + Dl(6) + T("x") + "\n" + NL + T("#else") + "\n" + NL + T("y") +
+           "\n" + NL,
+       "#line 2 \"s.C\"\n#if 1\n"},
+      // Text after an #else or #endif gets a directive again when one was written inside the group.
+      {"#if 0\n/* c\n*/\nx\n#else\ny\n#ifx\n#endif\nz\n",
+       D + T("#if 0") + "\n" + NL + T(R"(/* c\n*/)") + NL + Dl(4) + T("x") + "\n" + NL + T("#else") +
+           "\n" + NL + Dl(6) + T("y") + "\n" + NL + T("#ifx") + "\n" + NL + T("#endif") + "\n" + NL +
+           Dl(9) + T("z") + "\n" + NL},
+      // No directive on a line that a backslash-newline continues: it waits for the next line.
+      {"#define M \\\n  /* a\n  */ \\\n  x\nz\n",
+       D + T("#define M ") + "\n" + BS + NL + T("  ") + "\n" + T(R"(/* a\n  */)") + T(" ") + "\n" + BS +
+           NL + T("  x") + "\n" + NL + Dl(5) + T("z") + "\n" + NL},
   };
   TempDir dir;
   for (const PieceCase &c : cases) {

@@ -1,0 +1,31 @@
+int printf(const char *, ...);
+#if 0
+/* a
+   b */
+int unused;
+#elif defined(NOPE)
+#  ifdef NOPE2
+int n;
+#  endif
+#else
+  #  ifndef NOPE
+int x = __LINE__;
+  #  endif
+#endif
+int main(void) { printf("%d\n", __LINE__); }
+#ifdef NOPE
+int quiet;
+#endif
+int loud = __LINE__;
+#ifdef NOPE
+##include "part.h"
+#endif
+int tail = __LINE__;
+#if 0
+/* c
+*/
+#elif defined(A) || \
+  defined(B)
+int b = __LINE__;
+#endif
+int end = __LINE__;
