@@ -68,7 +68,7 @@ def run_once(argv, cwd, stdout_path, limits=None):
     timed_out = []
     try:
         start = time.perf_counter()
-        # A session of its own, so that the timeout reaches the compiler and
+        # A process group of its own (setsid), so that the timeout reaches the compiler and
         # assembler that vorn starts, not only vorn.
         proc = subprocess.Popen(argv, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                 start_new_session=limits.timeout is not None)
