@@ -31,6 +31,8 @@ const char *const HelpText =
     "  -O<name>        the compiled generator program is <name>.exe\n"
     "  -m<name>        the generator program is <name>.C, its macro file <name>.mac\n"
     "  -l              accepted and ignored\n"
+    "  -I<dir>         look for ##include names in <dir> too (after the working\n"
+    "                  directory and the including file's folder); repeatable\n"
     "  -M <word>...    the words are $1, $2, ... of the template; ends the options\n"
     "  --compact       write a generator program that compiles many times faster\n"
     "                  (the same final source)\n"

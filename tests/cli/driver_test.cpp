@@ -119,7 +119,7 @@ TEST(Driver, HelpAndVersionPrintAndSucceed) {
   RunResult help = RunVorn({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: vorn [options] <template>\n", 0), 0u) << help.out;
-  for (const char *line : {"\n  --compact ", "\n  -q, --quiet ", "\n  --depfile=FILE ", "\n  -M <word>...",
+  for (const char *line : {"\n  --compact ", "\n  -q, --quiet ", "\n  --depfile=FILE ", "\n  -I<dir> ", "\n  -M <word>...",
                            "\nExit status: 0 ", "man vorn"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   RunResult version = RunVorn({"--version"});
