@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include "harness.h"
@@ -71,21 +70,6 @@ std::string Parting(const std::string &plain, const std::string &compact) {
   return "at byte " + std::to_string(at) + " of " + std::to_string(plain.size()) + "/" +
          std::to_string(compact.size()) + "\n  default: " + Shown(plain.substr(from, 160)) +
          "\n  compact: " + Shown(compact.substr(from, 160));
-}
-
-// Standard error without the compiler's warnings and notes: they name lines
-// and columns of the code file, which differ between the forms (gcc warns of
-// a trigraph-like sequence in the default form's literal, and not in the
-// compact form's, where each question mark is escaped).
-std::string WithoutCompilerNotes(const std::string &err) {
-  static const std::regex note(
-      "^(In file included from .*|[^ ]+: In function .*|[^ ]+:[0-9]+:[0-9]+: (warning|note): .*|"
-      " *[0-9]* \\|.*)$");
-  std::istringstream lines(err);
-  std::string kept;
-  for (std::string line; std::getline(lines, line);)
-    if (!std::regex_match(line, note)) kept += line + "\n";
-  return kept;
 }
 
 // Runs an input in both forms and reports every difference. The compiler's

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <utility>
 
@@ -150,4 +151,19 @@ std::string Preprocessed(const std::string &dir, const std::string &name,
   int status = Shell(command);
   std::string lines = NumberedLines(ReadFile(dir + "/" + name + ".i"));
   return lines + "status " + std::to_string(status) + "\n";
+}
+
+// Standard error without the compiler's warnings and notes: they name lines
+// and columns of the code file, which differ between the forms (gcc warns of
+// a trigraph-like sequence in the default form's literal, and not in the
+// compact form's, where each question mark is escaped).
+std::string WithoutCompilerNotes(const std::string &err) {
+  static const std::regex note(
+      "^(In file included from .*|[^ ]+: In function .*|[^ ]+:[0-9]+:[0-9]+: (warning|note): .*|"
+      " *[0-9]* \\|.*)$");
+  std::istringstream lines(err);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);)
+    if (!std::regex_match(line, note)) kept += line + "\n";
+  return kept;
 }

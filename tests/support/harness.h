@@ -58,3 +58,6 @@ struct RunResult {
 RunResult RunVorn(const std::vector<std::string> &args);
 // Runs a shell command in the working directory; its exit status.
 int Shell(const std::string &command);
+// Standard error without the compiler's warnings and notes, which name lines
+// of the code file: the two forms of the generator program differ there.
+std::string WithoutCompilerNotes(const std::string &err);
