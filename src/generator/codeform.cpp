@@ -23,11 +23,6 @@
 #include "scanner/input_stack.h"
 
 int CompactForm = 0;
-// Short enough for compilers with small limits on one literal piece; the
-// limit on a whole statement keeps the concatenated literal under 64 KiB.
-constexpr size_t PieceLimitChars = 2000;
-const size_t PieceLimit = PieceLimitChars;
-const size_t WriteLimit = 64000;
 
 namespace {
 
@@ -156,9 +151,9 @@ inline size_t LiteralByte(std::string_view part, size_t i, char *out) {
 // fit in PieceLimit characters, up to the last line break among them when the
 // piece does not reach the end. Returns where the next piece starts.
 size_t AppendPiece(std::string &out, std::string_view part, size_t i) {
-  char piece[PieceLimitChars + 4];
+  char piece[PieceLimit + 4];
   size_t n = 0, j = i, breakN = 0, breakJ = i;
-  while (j < part.size() && n <= PieceLimitChars - 4) {
+  while (j < part.size() && n <= PieceLimit - 4) {
     n += LiteralByte(part, j, piece + n);
     if (part[j++] == '\n') breakN = n, breakJ = j;
   }
@@ -378,7 +373,7 @@ void WriteCode(std::string_view bytes, WriteKind kind) {
   if ((kind == MacroCode || kind == ValueCode) && !Raw()) MarkTemplateLine();
   // A "#line" line must start a line; the designed form's line break
   // before it went with the statements read back.
-  if (kind == Verbatim && !Raw() && !LineStart && !bytes.empty() && bytes[0] == '#') Emit("\n");
+  if (kind == Verbatim && !Raw() && !LineStart && bytes[0] == '#') Emit("\n");
   Pass(Pending);
   Pending.clear();
   Pass(bytes);
@@ -403,9 +398,4 @@ void ResetCodeForm() {
   KnownName.clear();
   Pending.clear();
   Group.clear();
-}
-
-void AppendLiteralBytes(std::string &out, std::string_view bytes) {
-  char unit[4];
-  for (size_t i = 0; i < bytes.size(); i++) out.append(unit, LiteralByte(bytes, i, unit));
 }

@@ -9,6 +9,7 @@
 // literals, which the host compiler handles far faster; everything else
 // reaches the file as written.
 #pragma once
+#include <cstddef>
 #include <string_view>
 
 // What a write to the code file carries.
@@ -19,9 +20,11 @@ enum WriteKind {
   ValueCode,  // the print statement of an embedded expression of the current template line
 };
 
-extern int CompactForm;          // 1: write the compact form (--compact)
-extern const size_t PieceLimit;  // longest string literal piece of the compact form, in characters
-extern const size_t WriteLimit;  // most bytes one fwrite statement of the compact form prints
+extern int CompactForm; // 1: write the compact form (--compact)
+// Short enough for compilers with small limits on one literal piece; the
+// limit on a whole statement keeps the concatenated literal under 64 KiB.
+constexpr size_t PieceLimit = 2000;  // longest string literal piece of the compact form, in characters
+constexpr size_t WriteLimit = 64000; // most bytes one fwrite statement of the compact form prints
 
 // Takes every byte bound for the code file, in the order the file receives it.
 void WriteCode(std::string_view bytes, WriteKind kind);
@@ -29,6 +32,3 @@ void WriteCode(std::string_view bytes, WriteKind kind);
 void FinishCode();
 // Puts the writer back to its start state, the designed form.
 void ResetCodeForm();
-// Appends bytes to out as the inside of a C string literal that any C or C++
-// compiler reads back to exactly those bytes.
-void AppendLiteralBytes(std::string &out, std::string_view bytes);

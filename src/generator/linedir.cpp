@@ -20,7 +20,6 @@
 // of that line and break it. It is owed to the first line that starts afresh.
 #include "generator/linedir.h"
 
-
 #include "generator/output.h"
 
 int OldLineCounter = -3;
