@@ -19,7 +19,9 @@
 #include <vector>
 
 #include "build/cmdline.h"
+#include "build/process.h"
 #include "build/settings.h"
+#include "driver/cleanup.h"
 #include "driver/diagnostics.h"
 
 // The parent's messages for one kind of pass.
@@ -50,22 +52,9 @@ static const char *Word(const std::vector<std::string> &args, size_t i) {
 // the child writes to standard error when the program cannot be started.
 static int RunPass(const char *program, const std::vector<std::string> &args,
                    const std::string &diagnostic) {
-  std::vector<char *> argv;
-  for (const std::string &word : args) argv.push_back(const_cast<char *>(word.c_str()));
-  argv.push_back(nullptr);
-  fflush(stdout);  // our own output stays ahead of the child's
-  fflush(stderr);
-  pid_t pid = fork();
-  if (pid < 0) return PassForkFailed;
-  if (pid == 0) {
-    signal(SIGXFSZ, SIG_DFL);  // the children get the default our own run set aside
-    execv(program, argv.data());
-    fputs(diagnostic.c_str(), stderr);
-    perror("");
-    _exit(127);
-  }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return PassWaitFailed;
+  int status = RunChild(program, args, diagnostic);
+  if (status == -1) return PassForkFailed;
+  if (status == -2) return PassWaitFailed;
   if (WIFSIGNALED(status)) return PassSignalBase + WTERMSIG(status);
   return WEXITSTATUS(status);
 }
@@ -81,15 +70,21 @@ static std::string Outcome(int result) {
   return "exit status " + std::to_string(result);
 }
 
+// The one line of a step stopped for its time limit; subject names the step.
+static std::string TimeLimitText(const std::string &subject) {
+  char limit[32];
+  snprintf(limit, sizeof limit, "%g", StepTimeLimit);
+  return subject + " ran longer than " + limit + " s and was stopped";
+}
+
 // Prints the parent's message for a pass result; a quiet run says it in one
-// line on standard error instead. step names what failed.
+// line on standard error instead. step names what failed; a step stopped for
+// its time limit is said in one line, named by subject.
 static void Report(int result, const PassMessages &messages, const std::string &step,
-                   const std::string &tail = "") {
+                   const std::string &subject, const std::string &tail = "") {
   if (result == 0) return;
-  if (Quiet) {
-    VornError(step + " failed: " + Outcome(result) + tail);
-    return;
-  }
+  if (StepTimedOut) return VornError(TimeLimitText(subject) + tail);
+  if (Quiet) return VornError(step + " failed: " + Outcome(result) + tail);
   if (result == PassForkFailed) {
     printf("%s", messages.forkFailed);
   } else if (result == PassWaitFailed) {
@@ -110,14 +105,16 @@ int exec_compiler(const char *codeName, const char *exeName) {
       execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
   std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
   int result = RunPass(compiler1, args, diagnostic);
-  Report(result, CompileMessages, std::string("compiling ") + codeName);
+  Report(result, CompileMessages, std::string("compiling ") + codeName,
+         std::string("the compile of ") + codeName);
   // Linking after a failed compile could only pick up a stale object.
   if (linker_flag == 0 || result != 0) return result;
   args = execArgs(linker2, linker_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
   diagnostic = std::string("execv(") + linker1 + "," + Word(args, 0) + " " + Word(args, 1) + " " +
                Word(args, 2) + " " + Word(args, 3) + " :";
   result = RunPass(linker1, args, diagnostic);
-  Report(result, LinkMessages, std::string("linking ") + exeName);
+  Report(result, LinkMessages, std::string("linking ") + exeName,
+         std::string("the link of ") + exeName);
   return result;
 }
 
@@ -132,11 +129,15 @@ const char *GeneratorPath(const char *exeName) {
 int call_pgm(const char *exeName, const char *finalName) {
   const char *path = GeneratorPath(exeName);
   std::string diagnostic = std::string("execl(") + path + "," + exeName + " " + finalName + " :";
+  RemoveOnStop(finalName, StopReport);
   int result = RunPass(path, {exeName, finalName}, diagnostic);
+  KeepOnStop(finalName);
   // What a failed program began is no final source: a build must not take it.
   bool removed = result != 0 && remove(finalName) == 0;
   std::string tail = removed ? std::string("; its partial final source ") + finalName + " was removed" : "";
-  Report(result, PrintMessages, std::string("the generator program ") + exeName, tail);
-  if (removed && !Quiet) fprintf(stderr, "vorn: removed the partial final source %s\n", finalName);
+  std::string program = std::string("the generator program ") + exeName;
+  Report(result, PrintMessages, program, program, tail);
+  if (removed && !Quiet && !StepTimedOut)
+    fprintf(stderr, "vorn: removed the partial final source %s\n", finalName);
   return result;
 }

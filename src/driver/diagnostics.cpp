@@ -29,6 +29,12 @@ void VornError(const std::string &text) {
   fprintf(stderr, "vorn: error: %s\n", text.c_str());
 }
 
+void DesignedError(const std::string &designed, const std::string &quietText) {
+  if (Quiet) return VornError(quietText);
+  fflush(stdout);
+  fputs(designed.c_str(), stderr);
+}
+
 void VornWarning(const std::string &text) {
   fflush(stdout);
   fprintf(stderr, "vorn: warning: %s\n", text.c_str());

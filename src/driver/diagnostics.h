@@ -15,6 +15,10 @@ void TemplateErrorHere(const std::string &text);
 void CountError();
 // "vorn: error: text" on standard error.
 void VornError(const std::string &text);
+// A problem with a designed report of its own on standard error: the designed
+// text in a default run, "vorn: error: " + quietText in a quiet one, so that a
+// quiet run names each problem once, in one form.
+void DesignedError(const std::string &designed, const std::string &quietText);
 // "vorn: warning: text" on standard error.
 void VornWarning(const std::string &text);
 // From now on standard output, ours and the children's, goes nowhere.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "build/process.h"
 #include "build/settings.h"
 #include "driver/diagnostics.h"
 #include "generator/codeform.h"
@@ -39,12 +40,15 @@ const char *const HelpText =
     "  -q, --quiet     nothing on standard output; problems only, on standard error\n"
     "  --depfile=FILE  write a make rule: the final source depends on the template,\n"
     "                  its include files and compiler.cfg\n"
+    "  --timeout=SECONDS  stop a compile or generator run that takes longer\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
     "Exit status: 0 the final source was written and the template had no error;\n"
     "1 an error in the template or on the command line, or a failed compile or\n"
-    "generator run (the reports say which); 2 the template could not be read.\n"
+    "generator run (the reports say which; no final source is left); 2 the\n"
+    "template could not be read. Stopped by a signal, Vorn removes the partial\n"
+    "final source and ends by that signal.\n"
     "The manual: man vorn (docs/vorn.1 in the source tree).\n";
 
 int InfoOption(int argc, char **argv) {
@@ -84,11 +88,24 @@ static void OpenInput(RunNames &names, const std::string &name) {
   names.input = name;
   names.named = true;
   names.stream = fopen(name.c_str(), "r");
+  names.openError = names.stream == nullptr ? errno : 0;
   if (IsDirectory(names.stream)) {
-    fprintf(stderr, "Cannot read input file %s: %s\n", name.c_str(), strerror(EISDIR));
     fclose(names.stream);
     names.stream = nullptr;
+    names.openError = EISDIR;
   }
+}
+
+// --timeout=SECONDS: a number greater than 0.
+static void TimeoutOption(const std::string &value, RunNames &names) {
+  char *end = nullptr;
+  double seconds = strtod(value.c_str(), &end);
+  if (value.empty() || *end != '\0' || !(seconds > 0) || seconds > 1e9) {
+    VornError("--timeout takes a number of seconds greater than 0, not \"" + value + "\"");
+    names.fatal = true;
+    return;
+  }
+  StepTimeLimit = seconds;
 }
 
 // "-c" name: ".C" is added unless the option's second-to-last character is '.'.
@@ -105,6 +122,8 @@ static bool LongOption(const std::string &arg, RunNames &names) {
     Quiet = 1;
   } else if (arg.compare(0, 10, "--depfile=") == 0 && arg.size() > 10) {
     names.depfile = arg.substr(10);
+  } else if (arg.compare(0, 10, "--timeout=") == 0) {
+    TimeoutOption(arg.substr(10), names);
   } else {
     return false;
   }
@@ -145,7 +164,7 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
       case 'I': IncludeDirs.push_back(value); break;
       case 'M': HandleMacroArgs(i, argc, argv); return;
       default:
-        fprintf(stderr, "Unrecognized option %s\n", arg.c_str());
+        DesignedError("Unrecognized option " + arg + "\n", "unrecognized option " + arg);
         CountError();
     }
   }

@@ -13,6 +13,9 @@ struct RunNames {
   FILE *stream = nullptr; // the input opened for reading; null when it could not be
   bool named = false; // an input name was given
   std::string depfile; // --depfile=FILE: where to write the make rule; empty for none
+  int openError = 0;   // why the input could not be opened (an errno value); 0 when it was
+  bool fromStdin = false; // the input is standard input ("-")
+  bool fatal = false;  // an option's value was refused: the run ends before it writes anything
 };
 
 extern const char *const UsageText; // printed when there are no arguments

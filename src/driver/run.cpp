@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "build/config.h"
+#include "build/process.h"
 #include "build/settings.h"
 #include "build/steps.h"
+#include "driver/clash.h"
+#include "driver/cleanup.h"
 #include "driver/depfile.h"
 #include "driver/diagnostics.h"
 #include "driver/options.h"
@@ -44,7 +47,9 @@ void ResetVorn() {
   ResetMacro();
   ResetSettings();
   ResetDiagnostics();
+  ResetCleanup();
   ConfigRead = 0;
+  StepTimeLimit = 0;
 }
 
 // Runs the scanner over every entry of the input stack, bottom entry first
@@ -80,7 +85,7 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   if (!openFiles(codeName, macroName)) return 0;
   PrintHeaders(finalName, include.c_str());
   if (input == nullptr) {
-    fprintf(stderr, "Missing input file\n");
+    if (!Quiet) fprintf(stderr, "Missing input file\n");
     CloseFiles();
     return 0;
   }
@@ -102,10 +107,41 @@ static int WriteRunDepfile(const RunNames &names) {
   if (ConfigRead) prerequisites.push_back("compiler.cfg");
   size_t firstInclude = prerequisites.size();
   prerequisites.insert(prerequisites.end(), IncludedFiles.begin(), IncludedFiles.end());
-  return WriteDepfile(names.depfile, names.final, prerequisites, firstInclude);
+  RemoveOnStop(names.depfile + ".tmp");
+  int ok = WriteDepfile(names.depfile, names.final, prerequisites, firstInclude);
+  KeepOnStop(names.depfile + ".tmp");
+  return ok;
+}
+
+// A run that fails after its generator wrote the final source leaves none:
+// a build must not take a finished-looking file for a result.
+static void RemoveFailedFinal(const std::string &final) {
+  if (remove(final.c_str()) == 0)
+    fprintf(stderr, "vorn: removed the final source %s of a failed run\n", final.c_str());
+}
+
+// Translation, dependency file, compile and generator run; the exit status.
+static int Generate(RunNames &names) {
+  if (!TranslateInput(names.stream, names.input.c_str(), names.code.c_str(), names.macro.c_str(),
+                      names.final.c_str())) {
+    if (names.stream == nullptr && names.named)
+      VornError("cannot open template \"" + names.input + "\": " + strerror(names.openError));
+    return 1;
+  }
+  if (names.stream != nullptr && !names.fromStdin) fclose(names.stream);
+  // Written before the build steps, so that a failed compile still leaves
+  // the rule that makes the build run Vorn again when an include changes.
+  int depfileOk = names.depfile.empty() || WriteRunDepfile(names);
+  int built = call_cc(names.code.c_str(), names.exe.c_str());
+  if ((built & 0xFFFF) != 0) return 1;
+  if (call_pgm(names.exe.c_str(), names.final.c_str()) != 0) return 1;
+  if (TemplateErrors == 0 && depfileOk) return 0;
+  RemoveFailedFinal(names.final);
+  return 1;
 }
 
 int VornMain(int argc, char **argv) {
+  InstallStopHandlers();
   if (InfoOption(argc - 1, argv + 1)) return 0;
   if (QuietOption(argc - 1, argv + 1)) SilenceStdout();
   Hello();
@@ -124,20 +160,12 @@ int VornMain(int argc, char **argv) {
   InstallGccSettings();
   processCFG(GCC, nullptr);  // a compiler.cfg in the working directory may replace them in part
   fflush(stdout);
+  if (names.fatal) return 1;
   if (!names.named) {
-    fprintf(stderr, "Missing input file Name\n");
+    DesignedError("Missing input file Name\n", "no template is named on the command line");
     return 1;
   }
   DeriveNames(names);
-  if (!TranslateInput(names.stream, names.input.c_str(), names.code.c_str(), names.macro.c_str(),
-                      names.final.c_str()))
-    return 1;
-  if (names.stream != nullptr) fclose(names.stream);
-  // Written before the build steps, so that a failed compile still leaves
-  // the rule that makes the build run Vorn again when an include changes.
-  int depfileOk = names.depfile.empty() || WriteRunDepfile(names);
-  int built = call_cc(names.code.c_str(), names.exe.c_str());
-  if ((built & 0xFFFF) != 0) return 1;
-  if (call_pgm(names.exe.c_str(), names.final.c_str()) != 0) return 1;
-  return TemplateErrors == 0 && depfileOk ? 0 : 1;
+  if (NamesClash(names)) return 1;
+  return Generate(names);
 }

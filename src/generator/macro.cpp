@@ -145,7 +145,7 @@ void MacroParm() {
 }
 
 void MissingParameter(int n) {
-  fprintf(stderr, "Invalid input argument used %d\n", n);
+  if (!Quiet) fprintf(stderr, "Invalid input argument used %d\n", n);
   int words = ArgumentsNumber > 0 ? ArgumentsNumber - 1 : 0;
   std::string given = ArgumentsNumber == 0 ? "no -M is given"
                       : "-M gives " + std::to_string(words) + (words == 1 ? " word" : " words");

@@ -38,7 +38,7 @@ Outcome RunOn(const Files &files, std::vector<std::string> args, bool compact) {
   if (compact) args.insert(args.begin(), "--compact");
   Outcome o;
   o.run = RunVorn(args);
-  o.final = Contents("s_new.C");
+  o.final = WrittenFinal("s");
   o.macro = Contents("s_M.mac");
   o.code = Contents("s_C.C");
   o.compiled = fs::exists("s_C.exe");

@@ -55,8 +55,9 @@ TEST(Driver, UnrecognisedOptionIsReportedAndRunGoesOn) {
   WriteFile("foo.C", "a\n");
   RunResult r = RunVorn({"-x", "-", "foo.C"});
   EXPECT_EQ(r.status, 1);  // the run goes on, but a build must not take it for a success
-  EXPECT_EQ(r.err, "Unrecognized option -x\nUnrecognized option -\n");
-  EXPECT_EQ(ReadFile("foo_new.C"), "#line 1 \"foo.C\"\na\n");
+  EXPECT_EQ(r.err, "Unrecognized option -x\nUnrecognized option -\n"
+                   "vorn: removed the final source foo_new.C of a failed run\n");
+  EXPECT_EQ(WrittenFinal("foo"), "#line 1 \"foo.C\"\na\n");
 }
 
 TEST(Driver, OptionLWithValueLeavesNoInputName) {
@@ -72,7 +73,8 @@ TEST(Driver, MissingInputFileLeavesPrologueOnly) {
   TempDir dir;
   RunResult r = RunVorn({"nothere.C"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Missing input file\n");
+  EXPECT_EQ(r.err, "Missing input file\n"
+                   "vorn: error: cannot open template \"nothere.C\": No such file or directory\n");
   std::string code = ReadFile("nothere_C.C");
   EXPECT_EQ(code,
             "#include <stdio.h>\nFILE *stdcom;\n// C output file\n#include \"nothere_M.mac\"\n"
@@ -101,8 +103,9 @@ TEST(Driver, MacroParametersFollowM) {
   WriteFile("foo.C", "$1-$2-$3\n");
   RunResult r = RunVorn({"-cfoo", "-M", "a", "b c"});
   EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.err, "Invalid input argument used 3\nfoo.C:1: error: $3 used, but -M gives 2 words\n");
-  EXPECT_EQ(ReadFile("foo_new.C"), "#line 1 \"foo.C\"\na-b c-\n");
+  EXPECT_EQ(r.err, "Invalid input argument used 3\nfoo.C:1: error: $3 used, but -M gives 2 words\n"
+                   "vorn: removed the final source foo_new.C of a failed run\n");
+  EXPECT_EQ(WrittenFinal("foo"), "#line 1 \"foo.C\"\na-b c-\n");
 }
 
 TEST(Driver, EmptyInputGivesEmptyFinalSource) {
@@ -144,9 +147,13 @@ TEST(Driver, QuietRunsReportProblemsOnly) {
   } cases[] = {
       {"x\n", "", 0, true},
       {"a\n##MSTART\nint x;\n",
-       "s.C:2: error: block started by ##MSTART is not closed at the end of the input\n", 1, true},
+       "s.C:2: error: block started by ##MSTART is not closed at the end of the input\n"
+       "vorn: removed the final source s_new.C of a failed run\n", 1, false},
       {"a\n##include \"gone.h\"\n",
-       "s.C:2: error: cannot open include file \"gone.h\": No such file or directory\n", 1, true},
+       "s.C:2: error: cannot open include file \"gone.h\": No such file or directory\n"
+       "vorn: removed the final source s_new.C of a failed run\n", 1, false},
+      {"$3\n", "s.C:1: error: $3 used, but no -M is given\n"
+       "vorn: removed the final source s_new.C of a failed run\n", 1, false},
       {"x\n##exit(3);\n",
        "vorn: error: the generator program s_C.exe failed: exit status 3; its partial final source "
        "s_new.C was removed\n", 1, false},

@@ -95,6 +95,19 @@ std::string BuildFinal(const std::string &base) {
   return ReadFile(base + "_new.C");
 }
 
+std::string WrittenFinal(const std::string &base) {
+  const std::string final = base + "_new.C", exe = base + "_C.exe";
+  if (access(final.c_str(), F_OK) == 0) return ReadFile(final);
+  if (access(exe.c_str(), X_OK) != 0) return "<no file " + final + ">";
+  // The failed run removed it; its generator program, which names the file
+  // itself, writes it again, and it goes again once read.
+  Shell("timeout -s KILL 60 ./" + exe + " >/dev/null 2>&1");
+  if (access(final.c_str(), F_OK) != 0) return "<no file " + final + ">";
+  std::string text = ReadFile(final);
+  std::remove(final.c_str());
+  return text;
+}
+
 static std::string Quote(const std::string &arg) {
   std::string out = "'";
   for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -102,7 +115,8 @@ static std::string Quote(const std::string &arg) {
 }
 
 RunResult RunVorn(const std::vector<std::string> &args) {
-  std::string command = VORN_BIN;
+  // Bounded: stopped, vorn stops the generator program's whole process group.
+  std::string command = std::string("timeout -s TERM 300 ") + VORN_BIN;
   for (const std::string &arg : args) command += " " + Quote(arg);
   command += " >run.out 2>run.err </dev/null";
   RunResult result;

@@ -49,6 +49,11 @@ std::string BuildFinal(const std::string &base = "s");
 std::string Preprocessed(const std::string &dir, const std::string &name,
                          const std::string &language, const std::string &quoteDir = "");
 
+// The final source the last run's generator program writes (base_new.C): the file, or,
+// where the failed run removed it, what its generator program base_C.exe writes again;
+// "<no file base_new.C>" when there is neither.
+std::string WrittenFinal(const std::string &base = "s");
+
 // One run of build/vorn in the working directory.
 struct RunResult {
   int status = -1;    // exit status, or -1 when it did not exit normally

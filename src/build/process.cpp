@@ -1,0 +1,141 @@
+// Child processes of the build steps.
+//
+// Vorn waits for one child at a time. While it waits, ChildGroup names the
+// child's process group: a stop signal is sent on to that group and the run
+// ends once the child is reaped; SIGALRM marks the time limit, which sends
+// SIGTERM to the group and, if the group is still there two seconds later,
+// SIGKILL. Signals are held from before fork until ChildGroup is set, so a
+// signal never finds the child started but not yet known.
+#include "build/process.h"
+
+#include <sys/prctl.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "driver/cleanup.h"
+
+volatile sig_atomic_t StopSignal = 0;
+volatile sig_atomic_t StepTimedOut = 0;
+double StepTimeLimit = 0;
+
+static volatile sig_atomic_t ChildGroup = 0; // group of the child waited for; 0 between children
+static volatile sig_atomic_t Escalated = 0;  // 1 once SIGTERM was sent for the time limit
+static const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+static const double KillGrace = 2.0;         // seconds from SIGTERM to SIGKILL past the limit
+
+static void OnStop(int signal) {
+  if (StopSignal == 0) StopSignal = signal;
+  if (ChildGroup > 0) {
+    kill(-ChildGroup, signal);
+    return;
+  }
+  DieStopped(signal);
+}
+
+static void Arm(double seconds) {
+  struct itimerval timer = {};
+  timer.it_value.tv_sec = static_cast<time_t>(seconds);
+  timer.it_value.tv_usec = static_cast<suseconds_t>((seconds - timer.it_value.tv_sec) * 1e6);
+  if (seconds > 0 && timer.it_value.tv_sec == 0 && timer.it_value.tv_usec == 0)
+    timer.it_value.tv_usec = 1;
+  setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+static void OnAlarm(int) {
+  if (ChildGroup <= 0) return;
+  StepTimedOut = 1;
+  kill(-ChildGroup, Escalated ? SIGKILL : SIGTERM);
+  if (!Escalated) Arm(KillGrace);
+  Escalated = 1;
+}
+
+static void Catch(int signal, void (*handler)(int)) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  for (int s : StopSignals) sigaddset(&action.sa_mask, s);
+  sigaction(signal, &action, nullptr);
+}
+
+void InstallStopHandlers() {
+  for (int s : StopSignals) {
+    struct sigaction old = {};
+    sigaction(s, nullptr, &old);
+    // A signal ignored by whoever started Vorn (nohup, a background job) stays ignored.
+    if (old.sa_handler != SIG_IGN) Catch(s, OnStop);
+  }
+  Catch(SIGALRM, OnAlarm);
+}
+
+static sigset_t HeldSignals() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int s : StopSignals) sigaddset(&held, s);
+  sigaddset(&held, SIGALRM);
+  return held;
+}
+
+// In the child: a group of its own, Vorn's handlers gone, ended should Vorn die.
+[[noreturn]] static void StartChild(const char *program, char *const argv[],
+                                    const std::string &diagnostic, pid_t parent,
+                                    const sigset_t &mask) {
+  setpgid(0, 0);
+#ifdef PR_SET_PDEATHSIG
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent) _exit(127);
+#endif
+  for (int s : StopSignals) {
+    struct sigaction old = {};
+    sigaction(s, nullptr, &old);
+    if (old.sa_handler != SIG_IGN) signal(s, SIG_DFL);
+  }
+  signal(SIGALRM, SIG_DFL);
+  signal(SIGXFSZ, SIG_DFL);  // the children get the default our own run set aside
+  sigprocmask(SIG_SETMASK, &mask, nullptr);
+  execv(program, argv);
+  fputs(diagnostic.c_str(), stderr);
+  perror("");
+  _exit(127);
+}
+
+static int WaitChild(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) != pid)
+    if (errno != EINTR) return -2;
+  return status;
+}
+
+int RunChild(const char *program, const std::vector<std::string> &args,
+             const std::string &diagnostic) {
+  std::vector<char *> argv;
+  for (const std::string &word : args) argv.push_back(const_cast<char *>(word.c_str()));
+  argv.push_back(nullptr);
+  fflush(stdout);  // our own output stays ahead of the child's
+  fflush(stderr);
+  sigset_t held = HeldSignals(), mask;
+  sigprocmask(SIG_BLOCK, &held, &mask);
+  pid_t parent = getpid();
+  pid_t pid = fork();
+  if (pid == 0) StartChild(program, argv.data(), diagnostic, parent, mask);
+  if (pid > 0) {
+    setpgid(pid, pid);
+    ChildGroup = pid;
+    StepTimedOut = Escalated = 0;
+    if (StepTimeLimit > 0) Arm(StepTimeLimit);
+  }
+  sigprocmask(SIG_SETMASK, &mask, nullptr);
+  if (pid < 0) return -1;
+  int status = WaitChild(pid);
+  Arm(0);
+  sigprocmask(SIG_BLOCK, &held, nullptr);
+  ChildGroup = 0;
+  // What the child left running in its group goes with it when the step was cut short.
+  if (StopSignal != 0 || StepTimedOut) kill(-pid, SIGKILL);
+  sigprocmask(SIG_SETMASK, &mask, nullptr);
+  if (StopSignal != 0) DieStopped(StopSignal);
+  return status;
+}

@@ -1,0 +1,86 @@
+// What a stopped run removes.
+#include "driver/cleanup.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+namespace {
+struct StopPath {
+  std::string path;
+  StopKind kind;
+};
+}  // namespace
+
+// Read by the signal handler; changed only with the stop signals blocked.
+static std::vector<StopPath> Listed;
+
+// Blocks the stop signals while the list changes.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t stop;
+    sigemptyset(&stop);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stop, s);
+    sigprocmask(SIG_BLOCK, &stop, &saved_);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+ private:
+  sigset_t saved_;
+};
+
+void RemoveOnStop(const std::string &path, StopKind kind) {
+  SignalsHeld held;
+  Listed.push_back({path, kind});
+}
+
+void KeepOnStop(const std::string &path) {
+  SignalsHeld held;
+  for (size_t i = Listed.size(); i-- > 0;)
+    if (Listed[i].path == path) Listed.erase(Listed.begin() + static_cast<long>(i));
+}
+
+void ResetCleanup() {
+  SignalsHeld held;
+  Listed.clear();
+}
+
+static void Say(const char *text) {
+  ssize_t ignored = write(STDERR_FILENO, text, strlen(text));
+  (void)ignored;
+}
+
+static const char *SignalName(int signal) {
+  switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "a signal";
+  }
+}
+
+void DieStopped(int signal) {
+  Say("vorn: error: stopped by ");
+  Say(SignalName(signal));
+  Say("\n");
+  // Files first, folders last: a folder is listed before the files in it.
+  for (size_t i = Listed.size(); i-- > 0;) {
+    const StopPath &entry = Listed[i];
+    if (entry.kind == StopFolder) {
+      rmdir(entry.path.c_str());
+    } else if (unlink(entry.path.c_str()) == 0 && entry.kind == StopReport) {
+      Say("vorn: removed the partial final source ");
+      Say(entry.path.c_str());
+      Say("\n");
+    }
+  }
+  ::signal(signal, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  raise(signal);
+  _exit(128 + signal);
+}

@@ -1,0 +1,22 @@
+// What a run removes when it is stopped by a signal: the partial final
+// source and Vorn's own temporary files. The list is read by a signal
+// handler, so it changes only while the stop signals are blocked.
+#pragma once
+#include <string>
+
+// How a listed path is removed.
+enum StopKind {
+  StopQuiet = 0,  // a temporary file: removed without a word
+  StopReport = 1, // the partial final source: removed, and the removal said
+  StopFolder = 2  // a temporary folder: removed once empty (listed before its files)
+};
+
+// Lists path for removal should the run be stopped.
+void RemoveOnStop(const std::string &path, StopKind kind = StopQuiet);
+// Takes path off the list: the run has finished with it.
+void KeepOnStop(const std::string &path);
+// Ends a run stopped by signal: removes what is listed, says so on standard
+// error and ends the process by that signal. Uses only async-signal-safe calls.
+[[noreturn]] void DieStopped(int signal);
+// Empties the list.
+void ResetCleanup();
