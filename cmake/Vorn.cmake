@@ -1,7 +1,7 @@
 # Vorn.cmake: runs Vorn on templates as part of a CMake build.
 #
-#   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [ARGS <words>...]
-#                 [INCLUDE_DIRS <folders>...] [DEPENDS <files>...])
+#   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [TIMEOUT <seconds>]
+#                 [ARGS <words>...] [INCLUDE_DIRS <folders>...] [DEPENDS <files>...])
 #
 # Adds a custom command that turns <template> into <final source>. Use the
 # final source like any other source file, e.g. add_executable(app main.c
@@ -12,6 +12,9 @@
 #   NO_COMPACT  write the generator program in Vorn's default, statement-per-
 #            piece form instead of the compact form (--compact), which
 #            compiles many times faster and writes the same final source.
+#   TIMEOUT  stop a compile or generator run that takes longer than this
+#            many seconds (--timeout): a generator program that never ends
+#            then fails the build instead of filling the disk.
 #   ARGS     the words given after "-M": $1, $2, ... in the template. With ARGS
 #            the template's name must end in a one-character extension
 #            (crc.C, table.c), because Vorn then reads it through "-c".
@@ -39,7 +42,7 @@
 include_guard(GLOBAL)
 
 function(vorn_generate output)
-  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE" "ARGS;INCLUDE_DIRS;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE;TIMEOUT" "ARGS;INCLUDE_DIRS;DEPENDS")
   if(CMAKE_VERSION VERSION_LESS 3.20)
     message(FATAL_ERROR "vorn_generate needs CMake 3.20 or newer (DEPFILE of custom commands)")
   endif()
@@ -98,6 +101,11 @@ function(vorn_generate output)
     set(form "")
   endif()
 
+  set(limit "")
+  if(VG_TIMEOUT)
+    set(limit "--timeout=${VG_TIMEOUT}")
+  endif()
+
   set(search "")
   foreach(folder IN LISTS VG_INCLUDE_DIRS)
     get_filename_component(folder "${folder}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
@@ -112,7 +120,7 @@ function(vorn_generate output)
   add_custom_command(
     OUTPUT "${work}/final.C" "${output}"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${work}"
-    COMMAND "${program}" -q ${form} "--depfile=${work}/deps.d" ${search}
+    COMMAND "${program}" -q ${form} ${limit} "--depfile=${work}/deps.d" ${search}
             "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${input}
     COMMAND "${CMAKE_COMMAND}" -E copy "${work}/final.C" "${output}"
     WORKING_DIRECTORY "${template_dir}"

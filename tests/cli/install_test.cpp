@@ -41,6 +41,8 @@ TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
     // vorn_generate writes the compact generator program unless told NO_COMPACT.
     EXPECT_NE(ReadFile("b/powers.c.vorn/gen.C").find("\nfwrite(\""), std::string::npos);
     EXPECT_EQ(ReadFile("b/weekdays.c.vorn/gen.C").find("fwrite("), std::string::npos);
+    // TIMEOUT reaches Vorn's command line.
+    EXPECT_EQ(Shell("grep -rqs -e --timeout=60 b/build.ninja b/CMakeFiles"), 0);
     // Vorn ran in the templates' directory and wrote nothing there.
     ASSERT_EQ(Shell("ls -R src >src.ls"), 0);
     EXPECT_EQ(ReadFile("src.ls"),
