@@ -67,8 +67,10 @@ static void ScanInputStack() {
 static void ReportWriteFailure(const char *codeName, const char *macroName) {
   int err = 0;
   int file = WriteFailure(&err);
-  fprintf(stderr, "Could not write %s file %s: %s\n", file == CodeFile ? "code" : "macro",
-          file == CodeFile ? codeName : macroName, strerror(err));
+  std::string what = file == CodeFile ? "code" : "macro";
+  std::string name = file == CodeFile ? codeName : macroName;
+  DesignedError("Could not write " + what + " file " + name + ": " + strerror(err) + "\n",
+                "cannot write the " + what + " file " + name + ": " + strerror(err));
 }
 
 int TranslateInput(FILE *input, const char *inputName, const char *codeName,

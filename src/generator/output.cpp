@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "driver/diagnostics.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "scanner/input_stack.h"
@@ -64,17 +65,23 @@ int WriteFailure(int *err) {
   return FailedFile;
 }
 
+// The designed report of a file that could not be created, with perror's
+// text; one "vorn: error:" line in a quiet run.
+static void ReportOpenFailure(const char *what, const char *name) {
+  std::string reason = strerror(errno);
+  DesignedError(std::string("Could not open ") + what + " file " + name + ": : " + reason + "\n",
+                std::string("cannot create the ") + what + " file " + name + ": " + reason);
+}
+
 int openFiles(const char *codeName, const char *macroName) {
   outfileM = fopen(macroName, "w");
   if (outfileM == nullptr) {
-    std::string error_msg = std::string("Could not open macro file ") + macroName + ": ";
-    perror(error_msg.c_str());
+    ReportOpenFailure("macro", macroName);
     return 0;
   }
   outfileT = fopen(codeName, "w");
   if (outfileT == nullptr) {
-    std::string error_msg = std::string("Could not open code file ") + codeName + ": ";
-    perror(error_msg.c_str());
+    ReportOpenFailure("code", codeName);
     return 0;
   }
   BufferT.clear();
