@@ -18,7 +18,7 @@
 #include "generator/macro.h"
 #include "generator/output.h"
 #include "generator/prologue.h"
-#include "generator/text.h"
+#include "scanner/actions.h"
 #include "scanner/input_stack.h"
 #include "scanner/scanner.h"
 
@@ -58,8 +58,9 @@ static void ScanInputStack() {
   while (LastFile != nullptr) {
     yylex();
     // An include file whose last line has no newline ends as if it had
-    // one, so the including file's text starts on a line of its own.
-    if (LastFile->next != nullptr && !AtLineStart) TranslateChar('\n');
+    // one, so the including file's text starts on a line of its own, or,
+    // after a backslash, continues that last line.
+    if (LastFile->next != nullptr && !AtLineStart) IncludeEndNewline();
     PopFile();
   }
 }

@@ -86,8 +86,11 @@ void PnumT(int line, const char *name) {
 
 void PnumH(int line, const char *name) {
   // With First at 0 nothing is written, and the gate stays as it is, so the
-  // text after a macro line still gets its directive.
-  if (NoPnum == 0 && PnumChanged == 1 && First == 1) {
+  // text after a macro line still gets its directive. An include's first
+  // line that continues the includer's last one owes its directive, as in PnumT.
+  if (NoPnum == 0 && PnumChanged == 1 && First == 1 && LineSpliced == 1) {
+    DirectiveOwed = 1;
+  } else if (NoPnum == 0 && PnumChanged == 1 && First == 1) {
     WriteDirectiveStatement(line, name);
     First = 0;
     PnumChanged = 0;

@@ -31,7 +31,8 @@ void Pnum(FILE *file, int line, const char *name);
 // Writes a final-source directive statement if the line jumped or the file changed; on a line
 // that continues another one it is owed to the next line instead.
 void PnumT(int line, const char *name);
-// Variant for line 1 of a file, called by the bookkeeping probe while a print statement is pending.
+// Variant for line 1 of a file, called by the bookkeeping probe while a print statement is pending;
+// on a line that continues another one it too owes the directive to the next line.
 void PnumH(int line, const char *name);
 // Follows a conditional line of the text: after a branch line that ends a stretch with a
 // directive inside a group, the next text line gets a directive again.

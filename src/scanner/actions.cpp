@@ -44,6 +44,11 @@ void SplicedNewline() {
   if (is_macro == 0) LineSpliced = 1;
 }
 
+void IncludeEndNewline() {
+  TranslateChar('\n');
+  if (is_macro == 0) LineSpliced = AtSplice;
+}
+
 // A comment or literal may span lines. Its line breaks are counted after the
 // piece is translated, so that the lines after it keep their true numbers in
 // the directives (a directive before the piece names the line it starts on).

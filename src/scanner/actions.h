@@ -11,6 +11,9 @@ void NewlineAction();
 // A backslash-newline of text (LF or CR LF): translated like its characters, counted, and the
 // line after it marked as continuing this one.
 void SplicedNewline();
+// The newline added at the end of an include file that lacks one: a line end like any other, so
+// a backslash before it continues the line, and none ends it.
+void IncludeEndNewline();
 // A block comment: translated, then its inner line breaks counted.
 void BlockComment();
 // A string (form 0), character (form 1) or raw string (form 2) literal: translated, then its

@@ -16,8 +16,24 @@ Files *LastFile = nullptr;
 int IncludeDepth = 0;
 const int MaxIncludeDepth = 200;
 int AtLineStart = 1;
+int AtSplice = 0;
 std::vector<std::string> IncludedFiles;
 std::vector<std::string> IncludeDirs;
+static char LastByte = '\n';  // the last byte of the last piece; a lone CR piece needs the one before
+
+void NoteTail(const char *text, int length) {
+  char before = length > 1 ? text[length - 2] : LastByte;
+  LastByte = length > 0 ? text[length - 1] : '\0';
+  AtLineStart = LastByte == '\n';
+  AtSplice = LastByte == '\\' || (LastByte == '\r' && before == '\\');
+}
+
+// Nothing read yet, or a file resumed behind its include line.
+static void StartOfLine() {
+  LastByte = '\n';
+  AtLineStart = 1;
+  AtSplice = 0;
+}
 
 void Line() {
   // The count wraps to 0 rather than turning negative.
@@ -102,7 +118,7 @@ void IncludeFile(const char *path) {
   LastFile->savedBuf = CurrentScanBuffer();
   LastFile = entry;
   IncludeDepth++;
-  AtLineStart = 1;
+  StartOfLine();
   yyin = stream;
   yy_switch_to_buffer(yy_create_buffer(stream, ScanBufSize));
 }
@@ -111,7 +127,7 @@ void swBuf(Files *f) {
   yy_delete_buffer(CurrentScanBuffer());
   yy_switch_to_buffer(f->savedBuf);
   f->savedBuf = nullptr;
-  AtLineStart = 1;
+  StartOfLine();
 }
 
 Files *PushBottom(FILE *stream) {
@@ -119,7 +135,7 @@ Files *PushBottom(FILE *stream) {
   entry->file = stream;
   LastFile = entry;
   IncludeDepth = 0;
-  AtLineStart = 1;
+  StartOfLine();
   return entry;
 }
 
@@ -150,5 +166,5 @@ void ResetInputStack() {
   IncludedFiles.clear();
   IncludeDirs.clear();
   IncludeDepth = 0;
-  AtLineStart = 1;
+  StartOfLine();
 }

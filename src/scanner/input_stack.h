@@ -21,10 +21,13 @@ extern int IncludeDepth;  // number of include entries above the bottom entry
 extern const int MaxIncludeDepth; // deeper includes are refused with a message
 extern std::vector<std::string> IncludedFiles; // every include file opened, in order
 extern int AtLineStart;   // 1 when the last piece of the current file ended with a newline (or none was read)
+extern int AtSplice;      // 1 when it ended in a backslash, or a backslash and a CR: a newline there continues the line
 extern std::vector<std::string> IncludeDirs; // the "-I" folders, in command-line order; looked in last
 
 // True when an opened stream is a directory: it opens but cannot be read.
 bool IsDirectory(FILE *stream);
+// Follows the end of each piece the scanner matched: AtLineStart and AtSplice.
+void NoteTail(const char *text, int length);
 // Adds 1 to the current line; a count that would overflow becomes 0.
 void Line();
 // Opens an include file (as written; else beside the including file; else in IncludeDirs) and

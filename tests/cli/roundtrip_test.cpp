@@ -158,3 +158,49 @@ TEST(RoundTrip, PreprocessedAlike) {
     EXPECT_EQ(final, Preprocessed(dir.path, "s.C", "c++")) << text;
   }
 }
+
+// Lines of placed (gcc -E output with named places, "file:N tokens") whose first token is a tag
+// that names another place ("s_4": line 4 of s.C, "p_2": line 2 of p.h), and the tags of the
+// template that placed lost.
+static std::string Misplaced(const std::string &placed, const std::string &templateText) {
+  static const std::regex tagged(R"(([a-z]+)\.[A-Za-z]+:([0-9]+) ([a-z]+)_([0-9]+).*)");
+  static const std::regex tag(R"([a-z]+_[0-9]+)");
+  std::string wrong, tokens;
+  for (const std::string &line : Lines(placed)) {
+    std::smatch m;
+    if (std::regex_match(line, m, tagged) && (m[1] != m[3] || m[2] != m[4])) wrong += line + "\n";
+    tokens += line.substr(line.find(' ') + 1) + "\n";
+  }
+  for (std::sregex_iterator it(templateText.begin(), templateText.end(), tag), end; it != end; ++it)
+    if (tokens.find(it->str()) == std::string::npos) wrong += "lost " + it->str() + "\n";
+  return wrong;
+}
+
+// Across include boundaries gcc -E of the final source puts every tagged line of the template
+// where its tag says. A line that a backslash-newline joins to the one before it has no place
+// of its own (gcc numbers it after the line it continues): it bears a plain word, no tag.
+TEST(RoundTrip, PreprocessedInPlace) {
+  struct Case {
+    std::string source, includeName, include;
+  };
+  const Case cases[] = {
+      // The include follows a continued line, or a // comment that swallows its first line.
+      {"s_1\ns_2 \\\n##include \"p.h\"\ns_4\n", "p.h", "d\n"},
+      {"s_1\ns_2 \\\n##include \"p.h\"\ns_4\n", "p.h", "d\np_2\n"},
+      {"s_1\ns_2 // c \\\n##include \"p.h\"\ns_4\n", "p.h", "d\n"},
+      // The include ends without a newline: after a backslash (and a CR), after a continued line.
+      {"s_1\n##include \"i.h\"\nb\ns_4\n", "i.h", "i_1\\"},
+      {"s_1\n##include \"i.h\"\nb\ns_4\n", "i.h", "i_1\\\r"},
+      {"s_1\n##include \"i.h\"\ns_3\ns_4\n", "i.h", "i_1 \\\nq"},
+  };
+  for (const Case &c : cases) {
+    TempDir dir;
+    WriteFile(c.includeName, c.include);
+    ASSERT_EQ(Translate(c.source).ok, 1);
+    BuildFinal();
+    const std::string placed = Preprocessed(dir.path, "s_new.C", "c++", "", true);
+    EXPECT_EQ(placed.substr(placed.size() - 9), "status 0\n") << c.source << c.include;
+    EXPECT_EQ(Misplaced(placed, c.source + c.include), "") << c.source << c.include << "\n"
+                                                           << placed;
+  }
+}

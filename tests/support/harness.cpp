@@ -126,36 +126,46 @@ RunResult RunVorn(const std::vector<std::string> &args) {
   return result;
 }
 
+// The file a marker "# N \"file\" flags" names.
+static std::string MarkerFile(const std::string &marker) {
+  size_t open = marker.find('"'), close = marker.rfind('"');
+  return open == close ? "" : marker.substr(open + 1, close - open - 1);
+}
+
 // The numbered token lines of gcc -E output. A marker "# N \"file\" flags" numbers the line
-// after it N; every other line counts one. A line directive inside a macro's arguments makes
-// gcc print one expansion as several lines of one number: they are joined again, by one blank.
-static std::string NumberedLines(const std::string &output) {
+// after it N (with named, "file:N"); every other line counts one. A line directive inside a
+// macro's arguments makes gcc print one expansion as several lines of one number: they are
+// joined again, by one blank.
+static std::string NumberedLines(const std::string &output, bool named) {
   std::istringstream in(output);
-  std::vector<std::pair<long, std::string>> lines;
+  std::vector<std::pair<std::string, std::string>> lines;
   long line = 1;
+  std::string file;
   for (std::string text; std::getline(in, text);) {
     bool marker = text.size() > 2 && text.compare(0, 2, "# ") == 0 &&
                   isdigit(static_cast<unsigned char>(text[2]));
+    if (marker && named) file = MarkerFile(text) + ":";
     if (marker) {
       line = std::stol(text.substr(2));
       continue;
     }
+    std::string place = file + std::to_string(line);
     size_t start = text.find_first_not_of(' ');
     std::string tokens = start == std::string::npos ? "" : text.substr(start);
     tokens.erase(tokens.find_last_not_of(' ') + 1);
-    if (!tokens.empty() && !lines.empty() && lines.back().first == line)
+    if (!tokens.empty() && !lines.empty() && lines.back().first == place)
       lines.back().second += " " + tokens;
     else if (!tokens.empty())
-      lines.emplace_back(line, tokens);
+      lines.emplace_back(place, tokens);
     line++;
   }
   std::string numbered;
-  for (const auto &[number, text] : lines) numbered += std::to_string(number) + " " + text + "\n";
+  for (const auto &[number, text] : lines) numbered += number + " " + text + "\n";
   return numbered;
 }
 
 std::string Preprocessed(const std::string &dir, const std::string &name,
-                         const std::string &language, const std::string &quoteDir) {
+                         const std::string &language, const std::string &quoteDir, bool named) {
   // __TIMESTAMP__ and __BASE_FILE__ name the file or its time, which differ between a file and
   // its final source; SOURCE_DATE_EPOCH fixes __DATE__ and __TIME__.
   std::string command = "cd " + Quote(dir) + " && SOURCE_DATE_EPOCH=0 " VORN_HOST_GCC " -E -w -x " +
@@ -163,7 +173,7 @@ std::string Preprocessed(const std::string &dir, const std::string &name,
                         (quoteDir.empty() ? "" : "-iquote " + Quote(quoteDir) + " ") + Quote(name) +
                         " -o " + Quote(name + ".i") + " 2>/dev/null";
   int status = Shell(command);
-  std::string lines = NumberedLines(ReadFile(dir + "/" + name + ".i"));
+  std::string lines = NumberedLines(ReadFile(dir + "/" + name + ".i"), named);
   return lines + "status " + std::to_string(status) + "\n";
 }
 

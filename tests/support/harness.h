@@ -44,10 +44,12 @@ std::string BuildFinal(const std::string &base = "s");
 // What "gcc -E -x language" makes of dir/name: one line "N text" for each output line that
 // holds tokens, N being its line number by the line markers and the newlines after them, text
 // the line less its indentation; the markers' file names are left out, so that a file and its
-// final source compare equal. Quoted includes are looked up in quoteDir first; the last line
-// gives gcc's exit status. Uses no working directory, so threads may call it.
+// final source compare equal; with named, N is "file:N", the file as the markers name it.
+// Quoted includes are looked up in quoteDir first; the last line gives gcc's exit status. Uses
+// no working directory, so threads may call it.
 std::string Preprocessed(const std::string &dir, const std::string &name,
-                         const std::string &language, const std::string &quoteDir = "");
+                         const std::string &language, const std::string &quoteDir = "",
+                         bool named = false);
 
 // The final source the last run's generator program writes (base_new.C): the file, or,
 // where the failed run removed it, what its generator program base_C.exe writes again;

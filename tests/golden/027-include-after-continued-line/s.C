@@ -1,0 +1,4 @@
+a
+b \
+##include "p.h"
+c

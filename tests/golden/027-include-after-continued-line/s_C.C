@@ -1,0 +1,8 @@
+fprintf(stdcom, "#line 1 \"s.C\"\n");
+fprintf(stdcom,"%s","a");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","b ");
+fprintf(stdcom, "%c",'\\');fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","d");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 4 \"s.C\"\n");
+fprintf(stdcom,"%s","c");
+fprintf(stdcom, "%c",'\n');fclose(stdcom);
+}

@@ -1,0 +1,4 @@
+a
+##include "i.h"
+b
+c

@@ -1,0 +1,10 @@
+fprintf(stdcom, "#line 1 \"s.C\"\n");
+fprintf(stdcom,"%s","a");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 1 \"i.h\"\n");
+fprintf(stdcom,"%s","p ");
+fprintf(stdcom, "%c",'\\');fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","q");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
+fprintf(stdcom,"%s","b");
+fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","c");
+fprintf(stdcom, "%c",'\n');fclose(stdcom);
+}
