@@ -1,17 +1,21 @@
 # Vorn.cmake: runs Vorn on templates as part of a CMake build.
 #
-#   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [TIMEOUT <seconds>]
-#                 [ARGS <words>...] [INCLUDE_DIRS <folders>...] [DEPENDS <files>...])
+#   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [SAVE_TEMPS]
+#                 [TIMEOUT <seconds>] [ARGS <words>...] [INCLUDE_DIRS <folders>...]
+#                 [DEPENDS <files>...])
 #
 # Adds a custom command that turns <template> into <final source>. Use the
 # final source like any other source file, e.g. add_executable(app main.c
-# <final source>). A relative <final source> is taken relative to the current
-# binary directory, a relative <template> relative to the current source
-# directory.
+# <final source>); name it as the build wants it (table.c, ops.h, ops.inc).
+# A relative <final source> is taken relative to the current binary
+# directory, a relative <template> relative to the current source directory.
 #
 #   NO_COMPACT  write the generator program in Vorn's default, statement-per-
-#            piece form instead of the compact form (--compact), which
+#            piece form (--no-compact) instead of the compact form, which
 #            compiles many times faster and writes the same final source.
+#   SAVE_TEMPS  keep the generator program, its macro file and executable in
+#            <final source>.vorn/ (--save-temps=...) instead of a private
+#            folder that Vorn removes.
 #   TIMEOUT  stop a compile or generator run that takes longer than this
 #            many seconds (--timeout): a generator program that never ends
 #            then fails the build instead of filling the disk.
@@ -23,18 +27,18 @@
 #   DEPENDS  further files whose change must rerun Vorn (data files that
 #            macro code reads). The template's "##include" files and a
 #            compiler.cfg need not be listed: Vorn writes a dependency file
-#            of what it read (--depfile), which the build tool reads back.
+#            of what it read (--depfile, <final source>.d), which the build
+#            tool reads back.
 #
 # Vorn runs in the template's own directory, so "##include" names, and a
 # compiler.cfg placed there, work exactly as with "cd <that directory> &&
-# vorn <template>". It is told to write its intermediate files into the
-# directory <final source>.vorn/ in the build tree (gen.C, the generator
-# program; gen.mac, its macro file; gen.exe, the compiled generator;
-# final.C, the final source; deps.d, the dependency file), so the source
-# tree stays clean. The final source is then copied to <final source>. The
-# template is named by its absolute path, so that the "#line" directives,
-# the compiler's messages and __FILE__ name a file that exists from any
-# folder. Vorn runs with -q: a successful run prints nothing.
+# vorn <template>". It writes <final source> itself (--output): only a run
+# that succeeds replaces it, and a run whose result is the text it already
+# holds leaves it untouched, so that under Ninja (which checks outputs again
+# after a custom command) an edit that changes nothing generated rebuilds
+# nothing downstream. The template is named by its absolute path, so that the
+# "#line" directives, the compiler's messages and __FILE__ name a file that
+# exists from any folder. Vorn runs with -q: a successful run prints nothing.
 #
 # The program: the variable VORN_EXECUTABLE when set, else the imported
 # target Vorn::vorn (made by find_package(Vorn)), else a target named vorn in
@@ -42,7 +46,8 @@
 include_guard(GLOBAL)
 
 function(vorn_generate output)
-  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE;TIMEOUT" "ARGS;INCLUDE_DIRS;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT;SAVE_TEMPS" "SOURCE;TIMEOUT"
+                        "ARGS;INCLUDE_DIRS;DEPENDS")
   if(CMAKE_VERSION VERSION_LESS 3.20)
     message(FATAL_ERROR "vorn_generate needs CMake 3.20 or newer (DEPFILE of custom commands)")
   endif()
@@ -77,11 +82,6 @@ function(vorn_generate output)
   get_filename_component(template_dir "${template}" DIRECTORY)
   get_filename_component(template_name "${template}" NAME)
   set(work "${output}.vorn")
-  if(work MATCHES "[ \t]")
-    # Vorn splits the compiler's command line at blanks, without quoting.
-    message(FATAL_ERROR "vorn_generate: the path ${work} contains a blank or tab, "
-                        "which Vorn's compile step cannot pass to the compiler")
-  endif()
 
   # Vorn reads the input named by "-c" only when its next-to-last character
   # is a '.'; otherwise it appends ".C". A bare name ends option examination,
@@ -96,9 +96,12 @@ function(vorn_generate output)
     set(input "${template}")
   endif()
 
-  set(form --compact)
+  set(form "")
   if(VG_NO_COMPACT)
-    set(form "")
+    set(form --no-compact)
+  endif()
+  if(VG_SAVE_TEMPS)
+    list(APPEND form "--save-temps=${work}")
   endif()
 
   set(limit "")
@@ -113,19 +116,17 @@ function(vorn_generate output)
   endforeach()
 
   file(RELATIVE_PATH shown "${CMAKE_BINARY_DIR}" "${output}")
-  # The dependency file names Vorn's own final source as its target, with
-  # absolute paths; CMP0116 has CMake read it as such for Ninja too.
+  # The dependency file names the final source as its target, with absolute
+  # paths; CMP0116 has CMake read it as such for Ninja too.
   cmake_policy(PUSH)
   cmake_policy(SET CMP0116 NEW)
   add_custom_command(
-    OUTPUT "${work}/final.C" "${output}"
-    COMMAND "${CMAKE_COMMAND}" -E make_directory "${work}"
-    COMMAND "${program}" -q ${form} ${limit} "--depfile=${work}/deps.d" ${search}
-            "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${input}
-    COMMAND "${CMAKE_COMMAND}" -E copy "${work}/final.C" "${output}"
+    OUTPUT "${output}"
+    COMMAND "${program}" -q ${form} ${limit} "--depfile=${output}.d" ${search}
+            "--output=${output}" ${input}
     WORKING_DIRECTORY "${template_dir}"
     DEPENDS "${template}" ${VG_DEPENDS} ${program_depends}
-    DEPFILE "${work}/deps.d"
+    DEPFILE "${output}.d"
     COMMENT "Generating ${shown} from ${template_name} with Vorn"
     VERBATIM)
   cmake_policy(POP)

@@ -1,6 +1,9 @@
 // Compiler settings.
 #include "build/settings.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <list>
 
 #ifndef VORN_HOST_GCC
@@ -35,6 +38,33 @@ void InstallGccSettings() {
   compiler2 = "gcc %s -o %s -lm"; // gcc compiles a ".C" file as C++; glibc keeps <math.h> in libm
   compiler_flag = SRC | EXE;
   linker_flag = 0;
+}
+
+// program itself when it names a folder, else the first executable of that name on PATH.
+static std::string FindProgram(const std::string &program) {
+  if (program.find('/') != std::string::npos) return access(program.c_str(), X_OK) == 0 ? program : "";
+  const char *path = getenv("PATH");
+  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+  for (size_t at = 0; at <= folders.size();) {
+    size_t end = folders.find(':', at);
+    if (end == std::string::npos) end = folders.size();
+    std::string folder = end > at ? folders.substr(at, end - at) : ".";
+    std::string candidate = folder + "/" + program;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    at = end + 1;
+  }
+  return "";
+}
+
+int UseCompiler(const std::string &program) {
+  std::string found = FindProgram(program);
+  if (found.empty()) return 0;
+  compiler1 = KeepSetting(found);
+  // The program's own name as argv[0]: clang++ and g++ choose their mode by it.
+  std::string format = compiler2;
+  size_t rest = format.find_first_of(" \t");
+  compiler2 = KeepSetting(program + (rest == std::string::npos ? "" : format.substr(rest)));
+  return 1;
 }
 
 void ResetSettings() {

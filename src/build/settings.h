@@ -30,5 +30,8 @@ extern int linker_parms;        // number from the configuration file; stored on
 const char *KeepSetting(const std::string &text);
 // Installs the built-in GCC settings.
 void InstallGccSettings();
+// Compiles with program (a path, or a name looked up on PATH) in place of the built-in
+// compiler: its path and the first word of the command line; 0 when it is not found.
+int UseCompiler(const std::string &program);
 // Puts every setting back to its initial value (null and 0).
 void ResetSettings();

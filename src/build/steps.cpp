@@ -24,6 +24,8 @@
 #include "driver/cleanup.h"
 #include "driver/diagnostics.h"
 
+int FinalIsScratch = 0;
+
 // The parent's messages for one kind of pass.
 struct PassMessages {
   const char *forkFailed; // result -1
@@ -129,11 +131,11 @@ const char *GeneratorPath(const char *exeName) {
 int call_pgm(const char *exeName, const char *finalName) {
   const char *path = GeneratorPath(exeName);
   std::string diagnostic = std::string("execl(") + path + "," + exeName + " " + finalName + " :";
-  RemoveOnStop(finalName, StopReport);
+  RemoveOnStop(finalName, FinalIsScratch ? StopQuiet : StopReport);
   int result = RunPass(path, {exeName, finalName}, diagnostic);
   KeepOnStop(finalName);
   // What a failed program began is no final source: a build must not take it.
-  bool removed = result != 0 && remove(finalName) == 0;
+  bool removed = result != 0 && remove(finalName) == 0 && !FinalIsScratch;
   std::string tail = removed ? std::string("; its partial final source ") + finalName + " was removed" : "";
   std::string program = std::string("the generator program ") + exeName;
   Report(result, PrintMessages, program, program, tail);

@@ -6,6 +6,8 @@ constexpr int PassForkFailed = -1; // the child could not be created
 constexpr int PassWaitFailed = -2; // the wait did not return the child
 constexpr int PassSignalBase = 256; // 256 + N: the child was ended by signal N
 
+extern int FinalIsScratch; // 1 when the final source is a temporary file of Vorn's: removed without a word
+
 // Compiles (and links) the code file into the executable; the build result (0: success).
 int call_cc(const char *codeName, const char *exeName);
 // The compile step, then the link step when one is configured and the compile succeeded.

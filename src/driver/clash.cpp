@@ -51,6 +51,7 @@ int NamesClash(const RunNames &names) {
                         {"the macro file", &names.macro},
                         {"the executable", &names.exe},
                         {"the final source", &names.final},
+                        {"the output", names.output == "-" ? nullptr : &names.output},
                         {"the dependency file", &names.depfile}};
   const size_t count = sizeof roles / sizeof roles[0];
   for (size_t i = 0; i < count; i++) {

@@ -38,8 +38,11 @@ void RemoveOnStop(const std::string &path, StopKind kind) {
 
 void KeepOnStop(const std::string &path) {
   SignalsHeld held;
-  for (size_t i = Listed.size(); i-- > 0;)
-    if (Listed[i].path == path) Listed.erase(Listed.begin() + static_cast<long>(i));
+  for (size_t i = Listed.size(); i-- > 0;) {
+    if (Listed[i].path != path) continue;
+    Listed.erase(Listed.begin() + static_cast<long>(i));
+    return;
+  }
 }
 
 void ResetCleanup() {

@@ -13,7 +13,7 @@ enum StopKind {
 
 // Lists path for removal should the run be stopped.
 void RemoveOnStop(const std::string &path, StopKind kind = StopQuiet);
-// Takes path off the list: the run has finished with it.
+// Takes path off the list (its latest entry): the run has finished with it.
 void KeepOnStop(const std::string &path);
 // Ends a run stopped by signal: removes what is listed, says so on standard
 // error and ends the process by that signal. Uses only async-signal-safe calls.

@@ -51,29 +51,33 @@ const char *const HelpText =
     "final source and ends by that signal.\n"
     "The manual: man vorn (docs/vorn.1 in the source tree).\n";
 
-int InfoOption(int argc, char **argv) {
-  for (int i = 0; i < argc && argv[i][0] == '-'; i++) {
+// The index of the first option before the input name for which wanted is true; -1 for none.
+static int FindOption(int argc, char **argv, bool (*wanted)(const std::string &)) {
+  for (int i = 0; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
     std::string arg = argv[i];
-    if (arg == "--help") {
-      printf("%s", HelpText);
-      return 1;
-    }
-    if (arg == "--version") {
-      printf("Vorn version 1.0\n");
-      return 1;
-    }
     if (arg == "-M") break;
+    if (wanted(arg)) return i;
   }
-  return 0;
+  return -1;
+}
+
+int InfoOption(int argc, char **argv) {
+  int at = FindOption(argc, argv, [](const std::string &arg) {
+    return arg == "--help" || arg == "--version";
+  });
+  if (at < 0) return 0;
+  printf("%s", std::string(argv[at]) == "--help" ? HelpText : "Vorn version 1.0\n");
+  return 1;
 }
 
 int QuietOption(int argc, char **argv) {
-  for (int i = 0; i < argc && argv[i][0] == '-'; i++) {
-    std::string arg = argv[i];
-    if (arg == "-M") break;
-    if (arg == "--quiet" || arg.compare(0, 2, "-q") == 0) return 1;
-  }
-  return 0;
+  return FindOption(argc, argv, [](const std::string &arg) {
+           return arg == "--quiet" || arg.compare(0, 2, "-q") == 0;
+         }) >= 0;
+}
+
+int StdoutOption(int argc, char **argv) {
+  return FindOption(argc, argv, [](const std::string &arg) { return arg == "--output=-"; }) >= 0;
 }
 
 void HandleMacroArgs(int i, int argc, char **) {
@@ -84,7 +88,8 @@ void HandleMacroArgs(int i, int argc, char **) {
 // Opens an input for reading; the last input named wins. A directory opens
 // but cannot be read, so it counts as an input that could not be opened.
 static void OpenInput(RunNames &names, const std::string &name) {
-  if (names.stream != nullptr) fclose(names.stream);
+  if (names.stream != nullptr && !names.fromStdin) fclose(names.stream);
+  names.fromStdin = false;
   names.input = name;
   names.named = true;
   names.stream = fopen(name.c_str(), "r");
@@ -108,22 +113,53 @@ static void TimeoutOption(const std::string &value, RunNames &names) {
   StepTimeLimit = seconds;
 }
 
+// "-": the template comes from standard input and is named as cpp names it.
+static void StdinInput(RunNames &names) {
+  if (names.stream != nullptr && !names.fromStdin) fclose(names.stream);
+  names.input = "<stdin>";
+  names.named = true;
+  names.fromStdin = true;
+  names.stream = stdin;
+  names.openError = 0;
+}
+
 // "-c" name: ".C" is added unless the option's second-to-last character is '.'.
 static std::string InputOption(const std::string &arg) {
   std::string value = arg.substr(2);
   return arg[arg.size() - 2] == '.' ? value : value + ".C";
 }
 
+// A value option "--name=value": the value, or nullptr when arg is not that option.
+static const char *ValueOf(const std::string &arg, const char *name) {
+  size_t length = strlen(name);
+  if (arg.compare(0, length, name) != 0 || arg.size() <= length || arg[length] != '=') return nullptr;
+  return arg.c_str() + length + 1;
+}
+
 // Options that have no letter; false for any other argument.
 static bool LongOption(const std::string &arg, RunNames &names) {
+  const char *value = nullptr;
   if (arg == "--compact") {
-    CompactForm = 1;
+    names.form = 1;
+  } else if (arg == "--no-compact") {
+    names.form = 0;
   } else if (arg == "--quiet") {
     Quiet = 1;
-  } else if (arg.compare(0, 10, "--depfile=") == 0 && arg.size() > 10) {
-    names.depfile = arg.substr(10);
-  } else if (arg.compare(0, 10, "--timeout=") == 0) {
-    TimeoutOption(arg.substr(10), names);
+  } else if (arg == "--check") {
+    names.check = true;
+  } else if (arg == "--save-temps") {
+    names.saveTemps = true;
+  } else if ((value = ValueOf(arg, "--save-temps")) != nullptr && *value != '\0') {
+    names.saveTemps = true;
+    names.tempsDir = value;
+  } else if ((value = ValueOf(arg, "--depfile")) != nullptr && *value != '\0') {
+    names.depfile = value;
+  } else if ((value = ValueOf(arg, "--output")) != nullptr && *value != '\0') {
+    names.output = value;
+  } else if ((value = ValueOf(arg, "--compiler")) != nullptr && *value != '\0') {
+    names.compiler = value;
+  } else if ((value = ValueOf(arg, "--timeout")) != nullptr) {
+    TimeoutOption(value, names);
   } else {
     return false;
   }
@@ -143,8 +179,11 @@ static void WarnIgnored(int from, int argc, char **argv) {
 void ExamineArgs(int argc, char **argv, RunNames &names) {
   for (int i = 0; i < argc; i++) {
     std::string arg = argv[i];
-    if (arg[0] != '-') {
-      OpenInput(names, arg);
+    if (arg[0] != '-' || arg == "-") {
+      if (arg == "-")
+        StdinInput(names);
+      else
+        OpenInput(names, arg);
       WarnIgnored(i + 1, argc, argv);
       return;
     }
@@ -171,7 +210,7 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
 }
 
 void DeriveNames(RunNames &names) {
-  std::string base = names.input;
+  std::string base = names.fromStdin ? "stdin" : names.input;
   if (base.size() >= 2 && base.compare(base.size() - 2, 2, ".C") == 0) base.resize(base.size() - 2);
   if (names.code.empty()) {
     names.code = base + ext2;

@@ -16,6 +16,13 @@ struct RunNames {
   int openError = 0;   // why the input could not be opened (an errno value); 0 when it was
   bool fromStdin = false; // the input is standard input ("-")
   bool fatal = false;  // an option's value was refused: the run ends before it writes anything
+  std::string output;  // --output=FILE: the final source's exact name, "-" for standard output
+  int form = -1;       // --compact 1, --no-compact 0, neither -1 (the default of the mode)
+  bool saveTemps = false;  // --save-temps: the intermediate files are kept
+  std::string tempsDir;    // --save-temps=DIR: kept in DIR; empty: beside the template
+  bool check = false;      // --check: compare with the output instead of writing it
+  std::string compiler;    // --compiler=PROGRAM, as given; empty for the built-in one
+  std::string scratch;     // the private folder of an --output run; empty until made
 };
 
 extern const char *const UsageText; // printed when there are no arguments
@@ -26,6 +33,8 @@ extern const char *const HelpText;  // printed by --help
 int InfoOption(int argc, char **argv);
 // 1 when -q or --quiet stands among the options before the input name.
 int QuietOption(int argc, char **argv);
+// 1 when --output=- stands among the options before the input name.
+int StdoutOption(int argc, char **argv);
 // Examines the arguments after the program name, left to right; opens each input named.
 // Arguments after the input name are not examined, but reported in a warning.
 void ExamineArgs(int argc, char **argv, RunNames &names);

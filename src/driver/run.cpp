@@ -13,6 +13,8 @@
 #include "driver/depfile.h"
 #include "driver/diagnostics.h"
 #include "driver/options.h"
+#include "driver/outfile.h"
+#include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/macro.h"
@@ -50,6 +52,7 @@ void ResetVorn() {
   ResetCleanup();
   ConfigRead = 0;
   StepTimeLimit = 0;
+  FinalIsScratch = 0;
 }
 
 // Runs the scanner over every entry of the input stack, bottom entry first
@@ -106,12 +109,14 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
 
 // The make rule of what the run read: the template, its include files and compiler.cfg.
 static int WriteRunDepfile(const RunNames &names) {
-  std::vector<std::string> prerequisites = {names.input};
+  std::vector<std::string> prerequisites;
+  if (!names.fromStdin) prerequisites.push_back(names.input);
   if (ConfigRead) prerequisites.push_back("compiler.cfg");
   size_t firstInclude = prerequisites.size();
   prerequisites.insert(prerequisites.end(), IncludedFiles.begin(), IncludedFiles.end());
+  const std::string &target = names.output.empty() ? names.final : names.output;
   RemoveOnStop(names.depfile + ".tmp");
-  int ok = WriteDepfile(names.depfile, names.final, prerequisites, firstInclude);
+  int ok = WriteDepfile(names.depfile, target, prerequisites, firstInclude);
   KeepOnStop(names.depfile + ".tmp");
   return ok;
 }
@@ -124,7 +129,8 @@ static void RemoveFailedFinal(const std::string &final) {
 }
 
 // Translation, dependency file, compile and generator run; the exit status.
-static int Generate(RunNames &names) {
+// stepFailed tells a failed compile or generator run from other failures.
+static int Generate(RunNames &names, bool &stepFailed) {
   if (!TranslateInput(names.stream, names.input.c_str(), names.code.c_str(), names.macro.c_str(),
                       names.final.c_str())) {
     if (names.stream == nullptr && names.named)
@@ -135,17 +141,56 @@ static int Generate(RunNames &names) {
   // Written before the build steps, so that a failed compile still leaves
   // the rule that makes the build run Vorn again when an include changes.
   int depfileOk = names.depfile.empty() || WriteRunDepfile(names);
+  stepFailed = true;
   int built = call_cc(names.code.c_str(), names.exe.c_str());
   if ((built & 0xFFFF) != 0) return 1;
   if (call_pgm(names.exe.c_str(), names.final.c_str()) != 0) return 1;
+  stepFailed = false;
   if (TemplateErrors == 0 && depfileOk) return 0;
-  RemoveFailedFinal(names.final);
+  if (!FinalIsScratch) RemoveFailedFinal(names.final);
   return 1;
+}
+
+// Options that only make sense together, and the compiler option; 0 after a report.
+static int SettleOptions(RunNames &names) {
+  if (names.check && (names.output.empty() || names.output == "-")) {
+    VornError("--check compares with the file named by --output=FILE; give one");
+    return 0;
+  }
+  if (!names.compiler.empty() && !UseCompiler(names.compiler)) {
+    VornError("the compiler \"" + names.compiler + "\" was not found");
+    return 0;
+  }
+  CompactForm = names.form >= 0 ? names.form : !names.output.empty();
+  return !names.fatal;
+}
+
+// From the names to the exit status, with the files of an --output run.
+static int Run(RunNames &names) {
+  PlaceTemps(names);
+  if (names.output.empty()) DeriveNames(names);
+  if (NamesClash(names)) return 1;
+  if (!names.output.empty()) {
+    FinalIsScratch = 1;
+    if (!PrepareOutput(names)) {
+      DiscardOutput(names, false);
+      return 1;
+    }
+  }
+  bool stepFailed = false;
+  int status = Generate(names, stepFailed);
+  if (names.output.empty()) return status;
+  if (status != 0) {
+    DiscardOutput(names, stepFailed);
+    return status;
+  }
+  return DeliverOutput(names);
 }
 
 int VornMain(int argc, char **argv) {
   InstallStopHandlers();
   if (InfoOption(argc - 1, argv + 1)) return 0;
+  if (StdoutOption(argc - 1, argv + 1)) TakeStdout();
   if (QuietOption(argc - 1, argv + 1)) SilenceStdout();
   Hello();
   oldFname.clear();
@@ -161,14 +206,12 @@ int VornMain(int argc, char **argv) {
   yyin = names.stream;
   printf("Target source for GCC compiler\n");
   InstallGccSettings();
+  if (!SettleOptions(names)) return 1;
   processCFG(GCC, nullptr);  // a compiler.cfg in the working directory may replace them in part
   fflush(stdout);
-  if (names.fatal) return 1;
   if (!names.named) {
     DesignedError("Missing input file Name\n", "no template is named on the command line");
     return 1;
   }
-  DeriveNames(names);
-  if (NamesClash(names)) return 1;
-  return Generate(names);
+  return Run(names);
 }

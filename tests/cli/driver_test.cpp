@@ -53,9 +53,9 @@ TEST(Driver, DerivesNamesFromInputAndOptions) {
 TEST(Driver, UnrecognisedOptionIsReportedAndRunGoesOn) {
   TempDir dir;
   WriteFile("foo.C", "a\n");
-  RunResult r = RunVorn({"-x", "-", "foo.C"});
+  RunResult r = RunVorn({"-x", "-y", "foo.C"});
   EXPECT_EQ(r.status, 1);  // the run goes on, but a build must not take it for a success
-  EXPECT_EQ(r.err, "Unrecognized option -x\nUnrecognized option -\n"
+  EXPECT_EQ(r.err, "Unrecognized option -x\nUnrecognized option -y\n"
                    "vorn: removed the final source foo_new.C of a failed run\n");
   EXPECT_EQ(WrittenFinal("foo"), "#line 1 \"foo.C\"\na\n");
 }

@@ -114,11 +114,12 @@ static std::string Quote(const std::string &arg) {
   return out + "'";
 }
 
-RunResult RunVorn(const std::vector<std::string> &args) {
+RunResult RunVorn(const std::vector<std::string> &args, const std::string &input) {
   // Bounded: stopped, vorn stops the generator program's whole process group.
   std::string command = std::string("timeout -s TERM 300 ") + VORN_BIN;
   for (const std::string &arg : args) command += " " + Quote(arg);
-  command += " >run.out 2>run.err </dev/null";
+  if (!input.empty()) WriteFile("run.in", input);
+  command += " >run.out 2>run.err <" + std::string(input.empty() ? "/dev/null" : "run.in");
   RunResult result;
   result.status = Shell(command);
   result.out = ReadFile("run.out");

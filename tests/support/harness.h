@@ -62,7 +62,8 @@ struct RunResult {
   std::string out;    // standard output
   std::string err;    // standard error
 };
-RunResult RunVorn(const std::vector<std::string> &args);
+// input, when not empty, is its standard input (through the file run.in).
+RunResult RunVorn(const std::vector<std::string> &args, const std::string &input = "");
 // Runs a shell command in the working directory; its exit status.
 int Shell(const std::string &command);
 // Standard error without the compiler's warnings and notes, which name lines

@@ -1,0 +1,220 @@
+// The final source of an --output run.
+#include "driver/outfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "build/cmdline.h"
+#include "build/settings.h"
+#include "driver/cleanup.h"
+#include "driver/diagnostics.h"
+
+int FinalChannel = -1;
+
+void TakeStdout() {
+  fflush(stdout);
+  FinalChannel = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+  dup2(STDERR_FILENO, STDOUT_FILENO);
+}
+
+static std::string FolderOf(const std::string &path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+static std::string BaseName(const std::string &path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The template's name without its folder and a final ".C": what the designed names start with.
+static std::string TemplateBase(const RunNames &names) {
+  std::string base = names.fromStdin ? "stdin" : BaseName(names.input);
+  if (base.size() >= 2 && base.compare(base.size() - 2, 2, ".C") == 0) base.resize(base.size() - 2);
+  return base;
+}
+
+// Gives the intermediate files that no option named the designed names in folder.
+static void NameTemps(RunNames &names, const std::string &folder) {
+  std::string base = folder + "/" + TemplateBase(names);
+  if (names.code.empty()) {
+    names.code = base + ext2;
+    names.macro = base + "_M.mac";
+  }
+  if (names.exe.empty()) names.exe = base + "_C.exe";
+}
+
+void PlaceTemps(RunNames &names) {
+  if (!names.tempsDir.empty()) return NameTemps(names, names.tempsDir);
+  if (names.saveTemps && !names.output.empty()) NameTemps(names, FolderOf(names.input));
+}
+
+static std::string TempRoot() {
+  const char *dir = getenv("TMPDIR");
+  return dir != nullptr && dir[0] != '\0' ? dir : "/tmp";
+}
+
+// A file of Vorn's own: removed, without a word, should the run be stopped.
+static void Scratch(const std::string &path) { RemoveOnStop(path, StopQuiet); }
+
+// The temporary final source beside the output, readable as the output would be.
+static std::string FinalBeside(const std::string &output) {
+  std::string pattern = FolderOf(output) + "/." + BaseName(output) + ".vorn-XXXXXX";
+  int fd = mkstemp(pattern.data());
+  if (fd < 0) {
+    VornError("cannot create a temporary file beside " + output + ": " + strerror(errno));
+    return "";
+  }
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  close(fd);
+  return pattern;
+}
+
+static int MakeFolders(RunNames &names) {
+  if (!names.tempsDir.empty() && mkdir(names.tempsDir.c_str(), 0777) != 0 && errno != EEXIST) {
+    VornError("cannot create the folder " + names.tempsDir + ": " + strerror(errno));
+    return 0;
+  }
+  std::string pattern = TempRoot() + "/vorn-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    VornError("cannot create a folder in " + TempRoot() + ": " + strerror(errno));
+    return 0;
+  }
+  names.scratch = pattern;
+  RemoveOnStop(names.scratch, StopFolder);
+  return 1;
+}
+
+int PrepareOutput(RunNames &names) {
+  struct stat st;
+  if (names.output != "-" && stat(names.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    VornError("the output " + names.output + " is a folder");
+    return 0;
+  }
+  if (!MakeFolders(names)) return 0;
+  bool ownCode = names.code.empty(), ownExe = names.exe.empty();
+  NameTemps(names, names.scratch);
+  if (ownCode) Scratch(names.code), Scratch(names.macro);
+  if (ownExe) Scratch(names.exe);
+  // A compiler.cfg recipe that compiles to an object leaves it beside the executable.
+  if (ownExe && ext_obj != nullptr) Scratch(FixExt(names.exe, ext_obj));
+  if (names.output == "-" || names.check) {
+    names.final = names.scratch + "/" + TemplateBase(names) + "_new.C";
+  } else {
+    names.final = FinalBeside(names.output);
+    if (names.final.empty()) return 0;
+  }
+  Scratch(names.final);
+  return 1;
+}
+
+// A whole file; false when it cannot be read.
+static bool Slurp(const std::string &path, std::string &text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  text = all.str();
+  return !in.bad();
+}
+
+// Line number (from 1) of the first line where a and b differ, and that line of each.
+static int FirstDifference(const std::string &a, const std::string &b, std::string &lineA,
+                           std::string &lineB) {
+  size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at]) at++;
+  size_t start = a.rfind('\n', at == 0 ? 0 : at - 1);
+  start = (start == std::string::npos || at == 0) ? 0 : start + 1;
+  int line = 1;
+  for (size_t i = 0; i < start; i++) line += a[i] == '\n';
+  auto lineAt = [start](const std::string &text) {
+    if (start >= text.size()) return std::string("(end of file)");
+    size_t end = text.find('\n', start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  };
+  lineA = lineAt(a);
+  lineB = lineAt(b);
+  return line;
+}
+
+static int Check(const RunNames &names, const std::string &generated) {
+  std::string present;
+  if (!Slurp(names.output, present)) {
+    fprintf(stderr, "vorn: check: %s is missing (%s generates %zu bytes)\n", names.output.c_str(),
+            names.input.c_str(), generated.size());
+    return CheckDiffers;
+  }
+  if (present == generated) return 0;
+  std::string was, is;
+  int line = FirstDifference(present, generated, was, is);
+  fprintf(stderr, "vorn: check: %s differs from what %s generates, first at line %d:\n",
+          names.output.c_str(), names.input.c_str(), line);
+  fprintf(stderr, "  %s:%d: %s\n  generated:%d: %s\n", names.output.c_str(), line, was.c_str(), line,
+          is.c_str());
+  return CheckDiffers;
+}
+
+static int SendToStdout(const std::string &text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(FinalChannel, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      VornError(std::string("cannot write the final source to standard output: ") + strerror(errno));
+      return 1;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+// Moves the final source to the output unless the output already holds it.
+static int Replace(const RunNames &names, const std::string &generated) {
+  std::string present;
+  if (Slurp(names.output, present) && present == generated) return 0;
+  if (rename(names.final.c_str(), names.output.c_str()) == 0) return 0;
+  VornError("cannot write " + names.output + ": " + strerror(errno));
+  return 1;
+}
+
+static void RemoveScratch(const RunNames &names) {
+  std::error_code ignored;
+  std::filesystem::remove_all(names.scratch, ignored);
+  KeepOnStop(names.scratch);
+}
+
+int DeliverOutput(const RunNames &names) {
+  std::string generated;
+  int status = 1;
+  if (!Slurp(names.final, generated))
+    VornError("cannot read the final source " + names.final + ": " + strerror(errno));
+  else if (names.check)
+    status = Check(names, generated);
+  else if (names.output == "-")
+    status = SendToStdout(generated);
+  else
+    status = Replace(names, generated);
+  remove(names.final.c_str());
+  KeepOnStop(names.final);
+  RemoveScratch(names);
+  return status;
+}
+
+void DiscardOutput(const RunNames &names, bool keep) {
+  if (!names.final.empty()) remove(names.final.c_str());
+  KeepOnStop(names.final);
+  if (names.scratch.empty()) return;
+  bool codeInScratch = names.code.rfind(names.scratch + "/", 0) == 0;
+  if (!keep || !codeInScratch) return RemoveScratch(names);
+  fprintf(stderr, "vorn: the generator program and its files are kept in %s\n", names.scratch.c_str());
+}
