@@ -2,7 +2,7 @@
    looks up each argument by name. */
 #include <stdio.h>
 
-#include "colors_new.C"
+#include "colors.gen.h"
 
 int main(int argc, char **argv)
 {

@@ -1,5 +1,5 @@
 /* Fills two items and prints them with the print_item that fields.C generates. */
-#include "fields_new.C"
+#include "fields.gen.h"
 
 int main(void)
 {

@@ -1,5 +1,5 @@
 /* Runs (2 + 3) * 7 - 1 and 6 squared on the machine that vm.C generates. */
-#include "vm_new.C"
+#include "vm.gen.h"
 
 int main(void)
 {

@@ -11,6 +11,8 @@ command -v ninja >/dev/null || missing+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 command -v groff >/dev/null || missing+=(groff-base)
 command -v ccache >/dev/null || missing+=(ccache)
+# A second compiler for --compiler (part of this machine image; the test skips without it).
+command -v clang++ >/dev/null || missing+=(clang)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   apt-get update -qq

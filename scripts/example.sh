@@ -8,10 +8,11 @@ VORN_TARGET=vorn scripts/build.sh
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 cp examples/squares.C "$out"
-(cd "$out" && "$OLDPWD/build/vorn" squares.C)
+echo "\$ vorn -q --output=squares.c squares.C"
+(cd "$out" && "$OLDPWD/build/vorn" -q --output=squares.c squares.C)
 echo
-echo "== files written in the scratch folder $out (removed at the end) =="
+echo "== the scratch folder $out (removed at the end) holds =="
 ls -l "$out"
 echo
-echo "== the final source, squares_new.C =="
-cat "$out/squares_new.C"
+echo "== the final source, squares.c =="
+cat "$out/squares.c"

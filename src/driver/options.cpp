@@ -19,14 +19,23 @@ const char *const UsageText =
     "-m{temporary macro C file] -M {parameters for macro executable step]\n";
 
 const char *const HelpText =
-    "Usage: vorn [options] <template>\n"
+    "Usage: vorn [options] --output=<file> <template>\n"
+    "       vorn [options] <template>\n"
     "       vorn [options] -c<template> -M <word>...\n"
     "       vorn --help | --version\n"
     "Translates the template into a generator program, compiles it with the host gcc\n"
-    "and runs it; what it prints is the final source (foo.C gives foo_new.C).\n"
+    "and runs it; what it prints is the final source: <file>, or foo_new.C for the\n"
+    "template foo.C without --output. The template - is standard input.\n"
     "Options come before the template name; arguments after it are not examined.\n"
     "\n"
-    "  -c<name>        the template: <name>.C, or <name> itself when its\n"
+    "  --output=FILE   the final source is FILE exactly (- for standard output),\n"
+    "                  replaced only by a run that succeeds and changes it; the\n"
+    "                  intermediate files go to a private folder under TMPDIR\n"
+    "  --check         with --output=FILE: write nothing; status 3 when FILE is not\n"
+    "                  what the template generates\n"
+    "  --save-temps[=DIR]  keep the intermediate files (beside the template, or in DIR)\n"
+    "  --compiler=PROGRAM  compile the generator program with PROGRAM\n"
+"  -c<name>        the template: <name>.C, or <name> itself when its\n"
     "                  next-to-last character is a dot\n"
     "  -o<name>        the final source is <name>.C\n"
     "  -O<name>        the compiled generator program is <name>.exe\n"
@@ -36,7 +45,8 @@ const char *const HelpText =
     "                  directory and the including file's folder); repeatable\n"
     "  -M <word>...    the words are $1, $2, ... of the template; ends the options\n"
     "  --compact       write a generator program that compiles many times faster\n"
-    "                  (the same final source)\n"
+    "                  (the same final source; the default with --output)\n"
+    "  --no-compact    write the generator program in its default form\n"
     "  -q, --quiet     nothing on standard output; problems only, on standard error\n"
     "  --depfile=FILE  write a make rule: the final source depends on the template,\n"
     "                  its include files and compiler.cfg\n"
@@ -47,8 +57,8 @@ const char *const HelpText =
     "Exit status: 0 the final source was written and the template had no error;\n"
     "1 an error in the template or on the command line, or a failed compile or\n"
     "generator run (the reports say which; no final source is left); 2 the\n"
-    "template could not be read. Stopped by a signal, Vorn removes the partial\n"
-    "final source and ends by that signal.\n"
+    "template could not be read; 3 --check found a difference. Stopped by a\n"
+    "signal, Vorn removes the partial final source and ends by that signal.\n"
     "The manual: man vorn (docs/vorn.1 in the source tree).\n";
 
 // The index of the first option before the input name for which wanted is true; -1 for none.

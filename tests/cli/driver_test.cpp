@@ -121,8 +121,10 @@ TEST(Driver, HelpAndVersionPrintAndSucceed) {
   TempDir dir;
   RunResult help = RunVorn({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("Usage: vorn [options] <template>\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("Usage: vorn [options] --output=<file> <template>\n", 0), 0u) << help.out;
   for (const char *line : {"\n  --compact ", "\n  -q, --quiet ", "\n  --depfile=FILE ", "\n  -I<dir> ", "\n  -M <word>...",
+                           "\n  --output=FILE ", "\n  --check ", "\n  --save-temps[=DIR] ",
+                           "\n  --compiler=PROGRAM ", "\n  --no-compact ", "\n  --timeout=SECONDS ",
                            "\nExit status: 0 ", "man vorn"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   RunResult version = RunVorn({"--version"});

@@ -16,22 +16,23 @@ struct ExampleCase {
 
 TEST(Examples, FinalSourcesBuildAndBehave) {
   const ExampleCase cases[] = {
-      {{"crc32.C"}, "crc32_new.C", "#line 16 \"crc32.C\"\n    0x00000000, 0x77073096,",
-       "crc32_new.C crc32_main.c", "", "cbf43926  123456789\n"},
+      {{"-q", "--output=crc32.gen.c", "crc32.C"}, "crc32.gen.c",
+       "#line 16 \"crc32.C\"\n    0x00000000, 0x77073096,", "crc32.gen.c crc32_main.c", "",
+       "cbf43926  123456789\n"},
       {{"crc32.C"}, "crc32_new.C", "#line 20 \"crc32.C\"\nunsigned long crc32(",
        "crc32_new.C crc32_main.c",
        "'The quick brown fox jumps over the lazy dog'",
        "414fa339  The quick brown fox jumps over the lazy dog\n"},
-      {{"colors.C"}, "colors_new.C", "#line 20 \"colors.C\"\n    case COLOR_RED: return \"RED\";",
-       "colors_main.c", "BLUE pink",
+      {{"-q", "--output=colors.gen.h", "colors.C"}, "colors.gen.h",
+       "#line 20 \"colors.C\"\n    case COLOR_RED: return \"RED\";", "colors_main.c", "BLUE pink",
        "0 RED\n1 ORANGE\n2 YELLOW\n3 GREEN\n4 BLUE\n5 VIOLET\nBLUE -> 4\npink -> 6\n"},
-      {{"-cunroll", "-M", "8", "dot8"}, "unroll_new.C",
-       "#line 15 \"unroll.C\"\n        sum += a[i + 7] * b[i + 7];", "unroll_new.C unroll_main.c", "",
+      {{"-q", "--output=unroll.gen.c", "-cunroll", "-M", "8", "dot8"}, "unroll.gen.c",
+       "#line 15 \"unroll.C\"\n        sum += a[i + 7] * b[i + 7];", "unroll.gen.c unroll_main.c", "",
        "dot8(40) = 11480, 0 lengths wrong\n"},
-      {{"fields.C"}, "fields_new.C", "\n    const char * name;\n", "fields_main.c", "",
-       "id=7 name=bolt price=0.25 stock=120\nid=12 name=hinge price=3.50 stock=8\n"},
-      {{"vm.C"}, "vm_new.C", "#line 9 \"vm_parts/interp.inc\"\n        case OP_PUSH:", "vm_main.c", "",
-       "34 36\nMUL is opcode 4\n"},
+      {{"-q", "--output=fields.gen.h", "fields.C"}, "fields.gen.h", "\n    const char * name;\n",
+       "fields_main.c", "", "id=7 name=bolt price=0.25 stock=120\nid=12 name=hinge price=3.50 stock=8\n"},
+      {{"-q", "--output=vm.gen.h", "vm.C"}, "vm.gen.h", "#line 9 \"vm_parts/interp.inc\"\n        case OP_PUSH:",
+       "vm_main.c", "", "34 36\nMUL is opcode 4\n"},
   };
   for (const ExampleCase &c : cases) {
     TempDir dir;
@@ -57,12 +58,13 @@ TEST(Examples, MakefilePatternRuleBuildsAndTracksParts) {
   // Quiet runs: make's output is its own command lines, nothing of Vorn's.
   EXPECT_EQ(ReadFile("make.out").find("Vorn version"), std::string::npos) << ReadFile("make.out");
   EXPECT_EQ(Shell(make + " -q"), 0);  // everything is up to date
-  // vm.d, written by the run, names the parts: a changed part makes vm out of date.
+  // vm.gen.h.d, written by the run, names the parts: a changed part makes vm out of date.
   ASSERT_EQ(Shell("sleep 1; touch vm_parts/names.inc"), 0);
   EXPECT_EQ(Shell(make + " -q vm"), 1);
   EXPECT_EQ(Shell(make + " -q crc32"), 0);
   ASSERT_EQ(Shell(make + " >make.out 2>&1"), 0) << ReadFile("make.out");
-  EXPECT_NE(ReadFile("make.out").find("--depfile=vm.d vm.C"), std::string::npos) << ReadFile("make.out");
+  EXPECT_NE(ReadFile("make.out").find("--depfile=vm.gen.h.d --output=vm.gen.h vm.C"), std::string::npos)
+      << ReadFile("make.out");
   EXPECT_EQ(ReadFile("make.out").find("crc32.C"), std::string::npos) << ReadFile("make.out");
 }
 
@@ -77,7 +79,9 @@ TEST(ManPage, FormatsWithoutWarningsAndDescribesEveryOption) {
                            "\n       -mcode ", "\n       -l     ", "\n       -Idir  ",
                            "\n       --compact\n", "\n       -q, --quiet\n", "\n       --depfile=file\n",
                            "\n       -M word...\n", "\n       --help ", "\n       --version\n",
-                           "\nEXIT STATUS\n",
+                           "\n       --output=file\n", "\n       --check\n", "\n       --no-compact\n",
+                           "\n       --timeout=seconds\n", "\n       --compiler=program\n",
+                           "\n       --save-temps, --save-temps=dir\n", "\nEXIT STATUS\n",
                            "COMPILER=/usr/bin/ccache SRC OBJ", "LINKER=/usr/bin/gcc OBJ EXE"})
     EXPECT_NE(text.find(item), std::string::npos) << item;
 }
