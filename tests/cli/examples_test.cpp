@@ -85,3 +85,22 @@ TEST(ManPage, FormatsWithoutWarningsAndDescribesEveryOption) {
                            "COMPILER=/usr/bin/ccache SRC OBJ", "LINKER=/usr/bin/gcc OBJ EXE"})
     EXPECT_NE(text.find(item), std::string::npos) << item;
 }
+
+// The quick start's command leaves the template and the final source it shows, nothing
+// else; the README's pipe form reads a template from standard input.
+TEST(Examples, QuickStartCommandLeavesOnlyTheFinalSource) {
+  TempDir dir;
+  ASSERT_EQ(Shell("cp " + Examples + "/squares.C ."), 0);
+  RunResult r = RunVorn({"-q", "--output=squares.c", "squares.C"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out + r.err, "");
+  ASSERT_EQ(Shell("ls >files"), 0);
+  EXPECT_EQ(ReadFile("files"), "files\nrun.err\nrun.out\nsquares.C\nsquares.c\n");
+  const std::string text = ReadFile("squares.c");
+  EXPECT_EQ(text.rfind("#line 1 \"squares.C\"\n/* A table of squares", 0), 0u) << text;
+  EXPECT_NE(text.find("#line 7 \"squares.C\"\n    49,\n#line 9 \"squares.C\"\n};\n"), std::string::npos);
+  EXPECT_EQ(Shell(std::string(VORN_HOST_GCC) + " -x c -Wall -Werror -c squares.c -o squares.o"), 0);
+  ASSERT_EQ(Shell("cat squares.C | " + std::string(VORN_BIN) + " -q --output=- - >piped.c"), 0);
+  ASSERT_EQ(Shell("sed 's/\"<stdin>\"/\"squares.C\"/' piped.c >named.c"), 0);
+  EXPECT_EQ(ReadFile("named.c"), text);
+}
