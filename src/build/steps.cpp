@@ -23,6 +23,7 @@
 #include "build/settings.h"
 #include "driver/cleanup.h"
 #include "driver/diagnostics.h"
+#include "generator/codeform.h"
 
 int FinalIsScratch = 0;
 
@@ -132,7 +133,10 @@ int call_pgm(const char *exeName, const char *finalName) {
   const char *path = GeneratorPath(exeName);
   std::string diagnostic = std::string("execl(") + path + "," + exeName + " " + finalName + " :";
   RemoveOnStop(finalName, FinalIsScratch ? StopQuiet : StopReport);
-  int result = RunPass(path, {exeName, finalName}, diagnostic);
+  std::vector<std::string> args = {exeName, finalName};
+  // The compact form's program reads its text from the segments file.
+  if (!TextSegmentsName.empty()) args.push_back(TextSegmentsName);
+  int result = RunPass(path, args, diagnostic);
   KeepOnStop(finalName);
   // What a failed program began is no final source: a build must not take it.
   bool removed = result != 0 && remove(finalName) == 0 && !FinalIsScratch;

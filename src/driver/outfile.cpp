@@ -16,6 +16,7 @@
 #include "build/settings.h"
 #include "driver/cleanup.h"
 #include "driver/diagnostics.h"
+#include "generator/codeform.h"
 
 int FinalChannel = -1;
 
@@ -104,7 +105,7 @@ int PrepareOutput(RunNames &names) {
   if (!MakeFolders(names)) return 0;
   bool ownCode = names.code.empty(), ownExe = names.exe.empty();
   NameTemps(names, names.scratch);
-  if (ownCode) Scratch(names.code), Scratch(names.macro);
+  if (ownCode) Scratch(names.code), Scratch(names.macro), Scratch(SegmentsNameFor(names.code));
   if (ownExe) Scratch(names.exe);
   // A compiler.cfg recipe that compiles to an object leaves it beside the executable.
   if (ownExe && ext_obj != nullptr) Scratch(FixExt(names.exe, ext_obj));

@@ -89,6 +89,11 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
     return 0;
   }
   if (!openFiles(codeName, macroName)) return 0;
+  if (CompactForm && !OpenSegments(SegmentsNameFor(codeName).c_str())) {
+    VornError("cannot create the text segments " + SegmentsNameFor(codeName) + ": " + strerror(errno));
+    CloseFiles();
+    return 0;
+  }
   PrintHeaders(finalName, include.c_str());
   if (input == nullptr) {
     if (!Quiet) fprintf(stderr, "Missing input file\n");
@@ -102,6 +107,10 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   CheckBlockClosed();
   if (!PrintEpilogue()) {
     ReportWriteFailure(codeName, macroName);
+    return 0;
+  }
+  if (!SegmentsWritten()) {
+    VornError("cannot write the text segments " + TextSegmentsName + ": " + strerror(errno));
     return 0;
   }
   return 1;

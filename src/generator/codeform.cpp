@@ -17,12 +17,49 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "generator/linedir.h"
 #include "generator/output.h"
 #include "scanner/input_stack.h"
 
 int CompactForm = 0;
+std::string TextSegmentsName;
+const char SegmentMark[9] = "VORNSEG1";
+
+// The opening of the compact program: it reads the text segments, named by
+// its second argument, and prints segment k with _vs(k), which returns what
+// fprintf would. The final source is its first argument, so that the
+// program's text names no file of one run.
+static const char *const CompactMainLines[] = {
+    "static char *_vtext; static unsigned long long *_vends, _vcount;",
+    "static int _vs(unsigned long long _vk) {",
+    "if (_vk >= _vcount) { fprintf(stderr, \"text segment %llu missing\\n\", _vk); exit(1); }",
+    "unsigned long long _vfrom = _vk ? _vends[_vk - 1] : 0;",
+    "return (int)fwrite(_vtext + _vfrom, 1, _vends[_vk] - _vfrom, stdcom); }",
+    "static unsigned long long _vword(long _vat) { unsigned long long _vv = 0;",
+    "for (int _vi = 7; _vi >= 0; _vi--) _vv = _vv << 8 | (unsigned char)_vtext[_vat + _vi];",
+    "return _vv; }",
+    "static void _vload(const char *_vname) {",
+    "FILE *_vf = _vname ? fopen(_vname, \"rb\") : NULL; long _vn = -1;",
+    "if (_vf && fseek(_vf, 0, SEEK_END) == 0) _vn = ftell(_vf);",
+    "_vtext = (char *)malloc(_vn > 0 ? _vn : 1);",
+    "int _vok = _vn >= 16 && fseek(_vf, 0, SEEK_SET) == 0 && fread(_vtext, 1, _vn, _vf) == (size_t)_vn",
+    "  && memcmp(_vtext + _vn - 8, \"VORNSEG1\", 8) == 0;",
+    "if (_vf) fclose(_vf);",
+    "unsigned long long _vc = _vok ? _vword(_vn - 16) : 0;",
+    "_vok = _vok && _vc <= (unsigned long long)(_vn - 16) / 8;",
+    "_vends = (unsigned long long *)malloc(8 * (_vok ? _vc + 1 : 1));",
+    "for (unsigned long long _vk = 0; _vok && _vk < _vc; _vk++) {",
+    "_vends[_vk] = _vword(_vn - 16 - 8 * (long)_vc + 8 * (long)_vk);",
+    "_vok = _vends[_vk] >= (_vk ? _vends[_vk - 1] : 0); }",
+    "_vok = _vok && (_vc ? _vends[_vc - 1] : 0) == (unsigned long long)(_vn - 16 - 8 * (long)_vc);",
+    "if (!_vok) { fprintf(stderr, \"cannot read the text segments %s\\n\", _vname ? _vname : \"\");"
+    " exit(1); }",
+    "_vcount = _vc; }",
+    "int main(int _vargc, char **_vargv) {",
+    "stdcom = fopen(_vargc > 1 ? _vargv[1] : \"\", \"w\"); _vload(_vargc > 2 ? _vargv[2] : 0);",
+};
 
 namespace {
 
@@ -108,80 +145,34 @@ void Pass(std::string_view text) {
   Emit(text);
 }
 
-// How each byte stands inside a C string literal of the compact form: most
-// as themselves; quote, backslash and the usual controls by their escapes;
-// other controls and bytes 0x7F-0xFF by three octal digits, which a digit
-// after them cannot extend.
-struct LiteralTable {
-  char text[256][5];
-  unsigned char size[256];
-  LiteralTable() {
-    for (int c = 0; c < 256; c++) {
-      std::string out;
-      if (c == '"' || c == '\\') out = std::string("\\") + static_cast<char>(c);
-      else if (c == '\n') out = "\\n";
-      else if (c == '\t') out = "\\t";
-      else if (c == '\r') out = "\\r";
-      else if (c < 0x20 || c >= 0x7F)
-        out = {'\\', static_cast<char>('0' + (c >> 6)), static_cast<char>('0' + ((c >> 3) & 7)),
-               static_cast<char>('0' + (c & 7))};
-      else out = std::string(1, static_cast<char>(c));
-      size[c] = static_cast<unsigned char>(out.size());
-      out.copy(text[c], out.size());
-    }
-  }
-};
-const LiteralTable Literal;
+// The text segments: every byte the compact form prints as constant output,
+// in the order of its segments, followed by the end offset of each segment,
+// their count and a mark, so that the file can be written as the
+// translation goes and checked when it is read.
+FILE *Segments = nullptr;
+unsigned long long SegmentBytes = 0;        // bytes of text written so far
+std::vector<unsigned long long> SegmentEnds; // where each segment ends
+bool SegmentsFailed = false;                 // a write to the file failed
 
-// Writes the literal form of part[i] to out (room for 4 characters); returns
-// its length. A question mark next to another one is escaped, so that no
-// "??" of a trigraph stands in the literal.
-inline size_t LiteralByte(std::string_view part, size_t i, char *out) {
-  unsigned char c = static_cast<unsigned char>(part[i]);
-  if (c == '?' && ((i > 0 && part[i - 1] == '?') || (i + 1 < part.size() && part[i + 1] == '?'))) {
-    out[0] = '\\';
-    out[1] = '?';
-    return 2;
-  }
-  memcpy(out, Literal.text[c], 4);
-  return Literal.size[c];
+// Gives the bytes their segment and writes the statement that prints it.
+void EmitSegment(std::string_view bytes) {
+  if (Segments != nullptr && !bytes.empty() &&
+      fwrite(bytes.data(), 1, bytes.size(), Segments) != bytes.size())
+    SegmentsFailed = true;
+  SegmentBytes += bytes.size();
+  SegmentEnds.push_back(SegmentBytes);
+  std::string statement = "_vs(" + std::to_string(SegmentEnds.size() - 1) + ");";
+  for (char c : statement) Feed(c);
+  Emit(statement);
 }
 
-// Appends to out the literal piece that starts at part[i]: as many bytes as
-// fit in PieceLimit characters, up to the last line break among them when the
-// piece does not reach the end. Returns where the next piece starts.
-size_t AppendPiece(std::string &out, std::string_view part, size_t i) {
-  char piece[PieceLimit + 4];
-  size_t n = 0, j = i, breakN = 0, breakJ = i;
-  while (j < part.size() && n <= PieceLimit - 4) {
-    n += LiteralByte(part, j, piece + n);
-    if (part[j++] == '\n') breakN = n, breakJ = j;
-  }
-  if (j < part.size() && breakJ > i) n = breakN, j = breakJ;
-  out += '"';
-  out.append(piece, n);
-  out += '"';
-  return j;
-}
-
-// Writes Group out as fwrite statements. Their literal pieces are as long as
-// a piece may be, since every string token costs the compiler time and
-// memory; a piece ends after the last line break that fits, so that the
-// code file's lines mostly follow the final source's.
+// Prints Group by one statement: its bytes go to a segment of their own,
+// so that the program's text does not depend on them.
 void FlushGroup() {
-  std::string_view rest = Group;
-  std::string statement;
-  while (!rest.empty()) {
-    std::string_view part = rest.substr(0, WriteLimit);
-    rest.remove_prefix(part.size());
-    statement.assign(LineStart ? "fwrite(" : "\nfwrite(");
-    for (size_t i = AppendPiece(statement, part, 0); i < part.size();) {
-      statement += '\n';
-      i = AppendPiece(statement, part, i);
-    }
-    statement += ", 1, " + std::to_string(part.size()) + ", stdcom);\n";
-    Emit(statement);
-  }
+  if (Group.empty()) return;
+  Emit(LineStart ? "" : "\n");
+  EmitSegment(Group);
+  Emit("\n");
   Group.clear();
 }
 
@@ -328,12 +319,12 @@ size_t ReadStatements(std::string_view text) {
       continue;
     }
     if (AfterCode) {
+      // One statement, as the code before it may govern exactly one.
+      std::string own = Group.substr(mark);
       Group.resize(mark);
       FlushGroup();
-      Pass(text.substr(at, len));
+      EmitSegment(own);
       AfterCode = false;
-    } else if (Group.size() >= WriteLimit) {
-      FlushGroup();
     }
     at += len;
   }
@@ -386,10 +377,48 @@ void FinishCode() {
   FlushGroup();
   Pass(Pending);
   Pending.clear();
+  if (Segments == nullptr) return;
+  // The trailer: each segment's end, their count, and the mark the program checks.
+  SegmentEnds.push_back(SegmentEnds.size());
+  for (unsigned long long value : SegmentEnds) {
+    unsigned char word[8];
+    for (int i = 0; i < 8; i++) word[i] = static_cast<unsigned char>(value >> (8 * i));
+    if (fwrite(word, 1, 8, Segments) != 8) SegmentsFailed = true;
+  }
+  if (fwrite(SegmentMark, 1, 8, Segments) != 8) SegmentsFailed = true;
+  if (fclose(Segments) != 0) SegmentsFailed = true;
+  Segments = nullptr;
+}
+
+std::string SegmentsNameFor(const std::string &code) {
+  size_t dot = code.rfind('.'), slash = code.rfind('/');
+  bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExtension ? code.substr(0, dot) : code) + ".dat";
+}
+
+int OpenSegments(const char *name) {
+  TextSegmentsName = name;
+  Segments = fopen(name, "wb");
+  return Segments != nullptr;
+}
+
+int SegmentsWritten() { return !SegmentsFailed; }
+
+void WriteCompactMain() {
+  for (const char *line : CompactMainLines) {
+    Pass(line);
+    Pass("\n");
+  }
 }
 
 void ResetCodeForm() {
   CompactForm = 0;
+  if (Segments != nullptr) fclose(Segments);
+  Segments = nullptr;
+  SegmentBytes = 0;
+  SegmentEnds.clear();
+  SegmentsFailed = false;
+  TextSegmentsName.clear();
   Lex = Plain;
   LexPrev = 0;
   LexEscape = InNumber = RawLine = false;

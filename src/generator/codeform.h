@@ -5,9 +5,10 @@
 // the code file passes through WriteCode, tagged with what it is. In the
 // designed form (the default) WriteCode writes it as it comes. In the compact
 // form (--compact) it reads the print statements back into the bytes they
-// print and writes each run of them as a few fwrite statements of long string
-// literals, which the host compiler handles far faster; everything else
-// reaches the file as written.
+// print and writes each run of them to a file of text segments, which the
+// program reads when it runs and prints by segment number: the compiler
+// never parses the template's text, and the program's text depends only on
+// its macro code. Everything else reaches the file as written.
 #pragma once
 #include <cstddef>
 #include <string_view>
@@ -20,15 +21,24 @@ enum WriteKind {
   ValueCode,  // the print statement of an embedded expression of the current template line
 };
 
-extern int CompactForm; // 1: write the compact form (--compact)
-// Short enough for compilers with small limits on one literal piece; the
-// limit on a whole statement keeps the concatenated literal under 64 KiB.
-constexpr size_t PieceLimit = 2000;  // longest string literal piece of the compact form, in characters
-constexpr size_t WriteLimit = 64000; // most bytes one fwrite statement of the compact form prints
+#include <string>
+
+extern int CompactForm;               // 1: write the compact form (--compact)
+extern std::string TextSegmentsName;  // the compact form's file of text segments; empty until opened
+extern const char SegmentMark[9];     // the last 8 bytes of a file of text segments
 
 // Takes every byte bound for the code file, in the order the file receives it.
 void WriteCode(std::string_view bytes, WriteKind kind);
-// Writes out what the compact form still holds; called before the code file closes.
+// Writes out what the compact form still holds, and closes the text segments;
+// called before the code file closes.
 void FinishCode();
+// The text segments of the code file named code: its name with ".dat" for its extension.
+std::string SegmentsNameFor(const std::string &code);
+// Creates the compact form's file of text segments; 0 when it cannot be created.
+int OpenSegments(const char *name);
+// 0 when a write to the text segments failed.
+int SegmentsWritten();
+// Writes the compact program's opening of main, which reads the text segments.
+void WriteCompactMain();
 // Puts the writer back to its start state, the designed form.
 void ResetCodeForm();

@@ -2,6 +2,7 @@
 #include "generator/prologue.h"
 
 #include "build/settings.h"
+#include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/output.h"
@@ -90,6 +91,7 @@ void PrintHeaders(const char *finalName, const char *macroName) {
   PrintLine(MacroFile, "}");
   PrintLine(CodeFile, "// C output file");
   PrintExact(CodeFile, "#include \"%s\"\n", macroName, Verbatim);
+  if (CompactForm) return WriteCompactMain();
   PrintLine(CodeFile, "int main() {");
   PrintExact(CodeFile, msc ? "fopen_s(&stdcom,\"%s\",\"w\");\n" : "stdcom = fopen(\"%s\",\"w\");\n",
              CString(finalName), Verbatim);

@@ -101,7 +101,8 @@ std::string WrittenFinal(const std::string &base) {
   if (access(exe.c_str(), X_OK) != 0) return "<no file " + final + ">";
   // The failed run removed it; its generator program, which names the file
   // itself, writes it again, and it goes again once read.
-  Shell("timeout -s KILL 60 ./" + exe + " >/dev/null 2>&1");
+  // The compact form's program takes the final source's name and its text segments.
+  Shell("timeout -s KILL 60 ./" + exe + " " + final + " " + base + "_C.dat >/dev/null 2>&1");
   if (access(final.c_str(), F_OK) != 0) return "<no file " + final + ">";
   std::string text = ReadFile(final);
   std::remove(final.c_str());
