@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "build/cache.h"
 #include "build/cmdline.h"
 #include "build/process.h"
 #include "build/settings.h"
@@ -26,6 +28,7 @@
 #include "generator/codeform.h"
 
 int FinalIsScratch = 0;
+std::vector<std::string> CompileExtras;
 
 // The parent's messages for one kind of pass.
 struct PassMessages {
@@ -103,9 +106,36 @@ static void Report(int result, const PassMessages &messages, const std::string &
   fflush(stdout);
 }
 
+static std::string BaseName(const std::string &path) { return path.substr(path.rfind('/') + 1); }
+
+// A name of gcc's family: gcc, g++, cc, c++, clang, clang++, with a prefix ending in '-'
+// (x86_64-linux-gnu-gcc) or a version after one (gcc-12, clang++-14).
+static bool GccName(const std::string &name) {
+  for (const char *known : {"gcc", "g++", "cc", "c++", "clang", "clang++"}) {
+    for (size_t at = name.find(known); at != std::string::npos; at = name.find(known, at + 1)) {
+      size_t end = at + strlen(known);
+      bool before = at == 0 || name[at - 1] == '-';
+      bool after = end == name.size() || (name[end] == '-' && isdigit(static_cast<unsigned char>(name[end + 1 < name.size() ? end + 1 : end])));
+      if (before && after) return true;
+    }
+  }
+  return false;
+}
+
+int CompilerTakesGccOptions() {
+  if (compiler2 == nullptr) return 0;
+  std::vector<std::string> words = breakLine(compiler2);
+  if (words.empty()) return 0;
+  std::string first = BaseName(words[0]);
+  if ((first == "ccache" || first == "distcc") && words.size() > 1) first = BaseName(words[1]);
+  return GccName(first);
+}
+
 int exec_compiler(const char *codeName, const char *exeName) {
   std::vector<std::string> args =
       execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
+  if (!args.empty() && CompilerTakesGccOptions())
+    args.insert(args.begin() + 1, CompileExtras.begin(), CompileExtras.end());
   std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
   int result = RunPass(compiler1, args, diagnostic);
   Report(result, CompileMessages, std::string("compiling ") + codeName,
@@ -122,6 +152,31 @@ int exec_compiler(const char *codeName, const char *exeName) {
 }
 
 int call_cc(const char *codeName, const char *exeName) { return exec_compiler(codeName, exeName); }
+
+int BuildProgram(const std::string &code, const std::string &macro, const std::string &exeName,
+                 std::string &program) {
+  program = exeName;
+  if (!CacheDir.empty() && !CompilerTakesGccOptions())
+    VornWarning("--cache needs a compiler of gcc's family, which lists the headers it reads; "
+                "compiling without the cache");
+  if (CacheDir.empty() || !CompilerTakesGccOptions()) return call_cc(code.c_str(), exeName.c_str());
+  std::string cached = CachedProgram(code, macro, CompileExtras);
+  if (!cached.empty()) {
+    program = cached;
+    return 0;
+  }
+  // The compile lists the headers it reads, for the entry's manifest.
+  std::string deps = exeName + ".d";
+  std::vector<std::string> saved = CompileExtras;
+  CompileExtras.insert(CompileExtras.end(), {"-MD", "-MF", deps});
+  RemoveOnStop(deps);
+  int built = call_cc(code.c_str(), exeName.c_str());
+  CompileExtras = saved;
+  if ((built & 0xFFFF) == 0) StoreProgram(exeName, deps, code, macro);
+  remove(deps.c_str());
+  KeepOnStop(deps);
+  return built;
+}
 
 const char *GeneratorPath(const char *exeName) {
   static std::string path;

@@ -6,8 +6,19 @@ constexpr int PassForkFailed = -1; // the child could not be created
 constexpr int PassWaitFailed = -2; // the wait did not return the child
 constexpr int PassSignalBase = 256; // 256 + N: the child was ended by signal N
 
+#include <string>
+#include <vector>
+
+extern std::vector<std::string> CompileExtras; // words the compile step takes after the program's name
 extern int FinalIsScratch; // 1 when the final source is a temporary file of Vorn's: removed without a word
 
+// 1 when the compile step's program takes gcc's options (gcc, g++, cc, c++, clang, clang++,
+// also behind ccache or distcc): only then do CompileExtras and the cache apply.
+int CompilerTakesGccOptions();
+// The program to run for the code file and macro file: taken from the cache (--cache) when
+// it holds one, else compiled into exeName (and stored); 0 on success, else the build result.
+int BuildProgram(const std::string &code, const std::string &macro, const std::string &exeName,
+                 std::string &program);
 // Compiles (and links) the code file into the executable; the build result (0: success).
 int call_cc(const char *codeName, const char *exeName);
 // The compile step, then the link step when one is configured and the compile succeeded.

@@ -35,6 +35,8 @@ const char *const HelpText =
     "                  what the template generates\n"
     "  --save-temps[=DIR]  keep the intermediate files (beside the template, or in DIR)\n"
     "  --compiler=PROGRAM  compile the generator program with PROGRAM\n"
+    "  --cache=DIR     keep compiled generator programs in DIR and run one again\n"
+    "                  instead of compiling the same program again\n"
 "  -c<name>        the template: <name>.C, or <name> itself when its\n"
     "                  next-to-last character is a dot\n"
     "  -o<name>        the final source is <name>.C\n"
@@ -166,6 +168,8 @@ static bool LongOption(const std::string &arg, RunNames &names) {
     names.depfile = value;
   } else if ((value = ValueOf(arg, "--output")) != nullptr && *value != '\0') {
     names.output = value;
+  } else if ((value = ValueOf(arg, "--cache")) != nullptr && *value != '\0') {
+    names.cache = value;
   } else if ((value = ValueOf(arg, "--compiler")) != nullptr && *value != '\0') {
     names.compiler = value;
   } else if ((value = ValueOf(arg, "--timeout")) != nullptr) {
@@ -236,9 +240,9 @@ static std::string DirectoryOf(const std::string &name) {
 }
 
 std::string MacroIncludeName(const std::string &code, const std::string &macro) {
-  if (macro.empty() || macro[0] == '/') return macro;
   std::string dir = DirectoryOf(macro);
   if (dir == DirectoryOf(code)) return macro.substr(dir.size());
+  if (macro.empty() || macro[0] == '/') return macro;
   // Different folders: only a path that does not depend on where the
   // compiler looks will do.
   char *cwd = getcwd(nullptr, 0);

@@ -22,6 +22,7 @@ struct RunNames {
   std::string tempsDir;    // --save-temps=DIR: kept in DIR; empty: beside the template
   bool check = false;      // --check: compare with the output instead of writing it
   std::string compiler;    // --compiler=PROGRAM, as given; empty for the built-in one
+  std::string cache;       // --cache=DIR; empty for no cache
   std::string scratch;     // the private folder of an --output run; empty until made
 };
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "build/cache.h"
 #include "build/config.h"
 #include "build/process.h"
 #include "build/settings.h"
@@ -53,6 +54,8 @@ void ResetVorn() {
   ConfigRead = 0;
   StepTimeLimit = 0;
   FinalIsScratch = 0;
+  CompileExtras.clear();
+  CacheDir.clear();
 }
 
 // Runs the scanner over every entry of the input stack, bottom entry first
@@ -151,9 +154,10 @@ static int Generate(RunNames &names, bool &stepFailed) {
   // the rule that makes the build run Vorn again when an include changes.
   int depfileOk = names.depfile.empty() || WriteRunDepfile(names);
   stepFailed = true;
-  int built = call_cc(names.code.c_str(), names.exe.c_str());
+  std::string program;
+  int built = BuildProgram(names.code, names.macro, names.exe, program);
   if ((built & 0xFFFF) != 0) return 1;
-  if (call_pgm(names.exe.c_str(), names.final.c_str()) != 0) return 1;
+  if (call_pgm(program.c_str(), names.final.c_str()) != 0) return 1;
   stepFailed = false;
   if (TemplateErrors == 0 && depfileOk) return 0;
   if (!FinalIsScratch) RemoveFailedFinal(names.final);
@@ -171,7 +175,14 @@ static int SettleOptions(RunNames &names) {
     return 0;
   }
   CompactForm = names.form >= 0 ? names.form : !names.output.empty();
+  CacheDir = names.cache;
+  if (!CacheDir.empty() && CacheDir.back() == '/' && CacheDir.size() > 1) CacheDir.pop_back();
   return !names.fatal;
+}
+
+static std::string FolderOf(const std::string &path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // From the names to the exit status, with the files of an --output run.
@@ -186,6 +197,10 @@ static int Run(RunNames &names) {
       return 1;
     }
   }
+  // The generator program may include headers that stand beside the template; its
+  // code file, in a folder of its own, needs that folder named.
+  std::string templateFolder = names.fromStdin ? "." : FolderOf(names.input);
+  if (FolderOf(names.code) != templateFolder) CompileExtras = {"-iquote", templateFolder};
   bool stepFailed = false;
   int status = Generate(names, stepFailed);
   if (names.output.empty()) return status;

@@ -1,0 +1,177 @@
+// The cache of compiled generator programs.
+//
+// DIR holds two files an entry, KEY.exe and KEY.mf, each written under a
+// temporary name and renamed, the program first: a run that reads a manifest
+// whose program is not yet (or no longer) the one it names sees a hash that
+// does not match, and compiles. The manifest's time stamp is renewed on each
+// hit, so the oldest by it are the least recently used.
+#include "build/cache.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "build/settings.h"
+
+std::string CacheDir;
+
+static std::string PendingKey;  // the key of the last lookup
+
+std::string HashHex(const std::string &bytes) {
+  unsigned long long fnv = 1469598103934665603ull, mix = 0x9E3779B97F4A7C15ull ^ bytes.size();
+  for (unsigned char c : bytes) {
+    fnv = (fnv ^ c) * 1099511628211ull;
+    mix = (mix ^ c) * 0xFF51AFD7ED558CCDull;
+    mix ^= mix >> 29;
+  }
+  char text[33];
+  snprintf(text, sizeof text, "%016llx%016llx", fnv, mix);
+  return text;
+}
+
+static bool Slurp(const std::string &path, std::string &text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  text = all.str();
+  return !in.bad();
+}
+
+// A program's identity: its path, size and modification time.
+static std::string Identity(const char *program) {
+  struct stat st;
+  if (program == nullptr || stat(program, &st) != 0) return std::string("-") + (program ? program : "");
+  return std::string(program) + " " + std::to_string(st.st_size) + " " +
+         std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
+static std::string Setting(const char *value) { return value != nullptr ? value : "(none)"; }
+
+// What the key is made of, besides the headers.
+static std::string KeyText(const std::string &code, const std::string &macro,
+                           const std::vector<std::string> &extras) {
+  std::string text = "vorn-cache 1\n";
+  for (const char *value : {compiler1, compiler2, linker1, linker2, ext_src, ext_obj, ext_exe})
+    text += Setting(value) + "\n";
+  text += std::to_string(compiler_flag) + " " + std::to_string(linker_flag) + "\n";
+  text += Identity(compiler1) + "\n" + Identity(linker1) + "\n";
+  for (const std::string &word : extras) text += word + "\n";
+  std::string bytes;
+  text += "code " + (Slurp(code, bytes) ? HashHex(bytes) : "-") + "\n";
+  text += "macro " + (Slurp(macro, bytes) ? HashHex(bytes) : "-") + "\n";
+  return text;
+}
+
+static std::string EntryPath(const std::string &key, const char *suffix) {
+  return CacheDir + "/" + key + suffix;
+}
+
+// True when every line of the manifest still holds: each header's hash, and the program's.
+static bool ManifestHolds(const std::string &manifest, const std::string &exe) {
+  std::istringstream lines(manifest);
+  std::string line, bytes;
+  if (!std::getline(lines, line) || line != "vorn-cache-entry 1") return false;
+  bool program = false;
+  while (std::getline(lines, line)) {
+    size_t space = line.find(' ');
+    if (space != 32) return false;
+    std::string path = line.substr(33);
+    if (path == "@program") program = true;
+    if (!Slurp(path == "@program" ? exe : path, bytes) || HashHex(bytes) != line.substr(0, 32))
+      return false;
+  }
+  return program;
+}
+
+std::string CachedProgram(const std::string &code, const std::string &macro,
+                          const std::vector<std::string> &extras) {
+  PendingKey = HashHex(KeyText(code, macro, extras));
+  std::string manifest, exe = EntryPath(PendingKey, ".exe");
+  if (!Slurp(EntryPath(PendingKey, ".mf"), manifest) || !ManifestHolds(manifest, exe)) return "";
+  utime(EntryPath(PendingKey, ".mf").c_str(), nullptr);
+  return exe;
+}
+
+// The words of a make rule after its target: backslash-newline joins lines,
+// a backslash before a blank keeps it in the word.
+static std::vector<std::string> RuleWords(const std::string &rule) {
+  std::vector<std::string> words;
+  std::string word;
+  bool target = true;
+  for (size_t i = 0; i < rule.size(); i++) {
+    char c = rule[i];
+    if (c == '\\' && i + 1 < rule.size() && (rule[i + 1] == '\n' || rule[i + 1] == ' ')) {
+      if (rule[++i] == ' ') word += ' ';
+      continue;
+    }
+    if (c != ' ' && c != '\n' && c != '\t') {
+      word += c;
+      continue;
+    }
+    if (!word.empty() && !target) words.push_back(word);
+    if (!word.empty() && word.back() == ':') target = false;
+    word.clear();
+  }
+  if (!word.empty() && !target) words.push_back(word);
+  return words;
+}
+
+// Writes text to path through a temporary file in DIR and a rename.
+static bool Place(const std::string &text, const std::string &path, mode_t mode) {
+  std::string temporary = CacheDir + "/.tmp-XXXXXX";
+  int fd = mkstemp(temporary.data());
+  if (fd < 0) return false;
+  bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ok = fchmod(fd, mode) == 0 && close(fd) == 0 && ok;
+  if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
+  unlink(temporary.c_str());
+  return false;
+}
+
+// Removes the least recently used entries while DIR holds more than CacheLimit.
+static void Trim() {
+  namespace fs = std::filesystem;
+  std::error_code err;
+  std::vector<std::pair<fs::file_time_type, std::string>> entries;
+  unsigned long long total = 0;
+  for (const fs::directory_entry &entry : fs::directory_iterator(CacheDir, err)) {
+    total += entry.is_regular_file(err) ? entry.file_size(err) : 0;
+    std::string name = entry.path().string();
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".mf") == 0)
+      entries.push_back({entry.last_write_time(err), name.substr(0, name.size() - 3)});
+  }
+  std::sort(entries.begin(), entries.end());
+  for (size_t i = 0; total > CacheLimit && i < entries.size(); i++) {
+    for (const char *suffix : {".mf", ".exe"}) {
+      std::uintmax_t size = fs::file_size(entries[i].second + suffix, err);
+      if (fs::remove(entries[i].second + suffix, err)) total -= err ? 0 : size;
+    }
+  }
+}
+
+void StoreProgram(const std::string &exe, const std::string &deps, const std::string &code,
+                  const std::string &macro) {
+  std::string rule, program, bytes;
+  if (PendingKey.empty() || !Slurp(deps, rule) || !Slurp(exe, program)) return;
+  std::string manifest = "vorn-cache-entry 1\n";
+  std::error_code same;
+  for (const std::string &path : RuleWords(rule)) {
+    namespace fs = std::filesystem;
+    if (fs::equivalent(path, code, same) || fs::equivalent(path, macro, same)) continue;
+    if (!Slurp(path, bytes)) return;  // a header that cannot be read again cannot be checked
+    manifest += HashHex(bytes) + " " + path + "\n";
+  }
+  manifest += HashHex(program) + " @program\n";
+  std::error_code err;
+  std::filesystem::create_directories(CacheDir, err);
+  if (Place(program, EntryPath(PendingKey, ".exe"), 0755) &&
+      Place(manifest, EntryPath(PendingKey, ".mf"), 0644))
+    Trim();
+}

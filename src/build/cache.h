@@ -1,0 +1,27 @@
+// The cache of compiled generator programs (--cache=DIR).
+//
+// An entry is found by a key made of everything the compile reads besides the
+// headers: the code file and the macro file as they will be compiled, the
+// compile and link command lines and settings, and the compiler's and
+// linker's identity (path, size, modification time). Its manifest lists the
+// headers that compile read, with the hash of each, and the hash of the
+// program: an entry is used only when every header still holds what it held,
+// and its program is checked whole before it runs.
+#pragma once
+#include <string>
+#include <vector>
+
+extern std::string CacheDir;                       // --cache=DIR; empty for no cache
+constexpr unsigned long long CacheLimit = 256ull << 20; // bytes DIR may hold; past that the oldest entries go
+
+// The cached program made from the code file and macro file with the current
+// settings and extra compile words, checked whole; empty on a miss.
+std::string CachedProgram(const std::string &code, const std::string &macro,
+                          const std::vector<std::string> &extras);
+// After a successful compile on a miss: stores exe under the key of the last
+// lookup, with the headers named in the compiler's dependency file deps (the
+// code file and the macro file left out); then trims DIR to CacheLimit.
+void StoreProgram(const std::string &exe, const std::string &deps, const std::string &code,
+                  const std::string &macro);
+// Two independent 64-bit hashes of bytes, as 32 hexadecimal digits.
+std::string HashHex(const std::string &bytes);
