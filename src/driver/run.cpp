@@ -54,7 +54,10 @@ static void ScanInputStack() {
     yylex();
     // An include file whose last line has no newline ends as if it had
     // one, so the including file's text starts on a line of its own.
-    if (LastFile->next != nullptr && !AtLineStart) TranslateChar('\n');
+    if (LastFile->next != nullptr && !AtLineStart) {
+      if (LastFile->crlf) TranslateChar('\r');
+      TranslateChar('\n');
+    }
     PopFile();
   }
 }
@@ -86,6 +89,7 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   }
   LastFile->fname = inputName;
   LastFile->line = 1;
+  LastFile->crlf = EndsInCRLF(input);
   yyin = input;
   ScanInputStack();
   CheckBlockClosed();

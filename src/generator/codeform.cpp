@@ -26,6 +26,10 @@ int CompactForm = 0;
 
 namespace {
 
+// The designed form's last two bytes written and the kind of the last write.
+char Tail[2] = {'\n', '\n'};
+WriteKind LastKind = Verbatim;
+
 // Where the compiler's reading of the code written as it is stands.
 enum LexState { Plain, LineComment, BlockComment, InString, InChar };
 
@@ -355,6 +359,11 @@ void MarkTemplateLine() {
 void WriteCode(std::string_view bytes, WriteKind kind) {
   if (!CompactForm) {
     WriteBytes(outfileT, bytes);
+    if (!bytes.empty()) {
+      Tail[0] = bytes.size() > 1 ? bytes[bytes.size() - 2] : Tail[1];
+      Tail[1] = bytes.back();
+    }
+    LastKind = kind;
     return;
   }
   if (bytes.empty()) return;
@@ -381,6 +390,19 @@ void WriteCode(std::string_view bytes, WriteKind kind) {
   AfterCode = kind != ValueCode;
 }
 
+void MarkCodeLine(WriteKind kind) {
+  if (CompactForm || LastFile == nullptr) return;
+  FlushBufferPr(CodeFile);
+  FlushBuffer1(CodeFile);
+  // Code that goes on from the inserted code just before it (it may have
+  // left a literal open) takes no directive.
+  if (kind == MacroCode && LastKind == MacroCode) return;
+  // The directive must start a line, and one that no backslash joins to
+  // the line before.
+  std::string text = Tail[1] == '\\' ? "\n\n" : Tail[1] != '\n' || Tail[0] == '\\' ? "\n" : "";
+  WriteCode(text + DirectiveText(LastFile->line, LastFile->fname.c_str()), Verbatim);
+}
+
 void FinishCode() {
   if (!CompactForm) return;
   FlushGroup();
@@ -390,6 +412,8 @@ void FinishCode() {
 
 void ResetCodeForm() {
   CompactForm = 0;
+  Tail[0] = Tail[1] = '\n';
+  LastKind = Verbatim;
   Lex = Plain;
   LexPrev = 0;
   LexEscape = InNumber = RawLine = false;

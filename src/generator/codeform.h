@@ -28,6 +28,11 @@ constexpr size_t WriteLimit = 64000; // most bytes one fwrite statement of the c
 
 // Takes every byte bound for the code file, in the order the file receives it.
 void WriteCode(std::string_view bytes, WriteKind kind);
+// Gives the compiler the template line of the embedded expression (ValueCode) or inserted code
+// (MacroCode) about to be written: in the designed form a "#line" line after the pending code
+// text, so that the compiler's messages about it name its own line. The compact form marks
+// these lines as it writes them.
+void MarkCodeLine(WriteKind kind);
 // Writes out what the compact form still holds; called before the code file closes.
 void FinishCode();
 // Puts the writer back to its start state, the designed form.

@@ -19,6 +19,8 @@ int ArgumentsNumber = 0;
 std::string BlockFile;
 int BlockLine = 0;
 static int BlockCutLine = 0;  // line of the embedded expression that ended the last block, 0 if none
+static std::string BlockCutFile; // its file
+static const char *BlockCutPiece = "embedded expression"; // or "inserted code"
 
 void ResetMacro() {
   saveArgv = nullptr;
@@ -27,19 +29,39 @@ void ResetMacro() {
   BlockFile.clear();
   BlockLine = 0;
   BlockCutLine = 0;
+  BlockCutFile.clear();
 }
 
 void PrintError(const char *message) { printf("%s\n", message); }
+
+// The line a block started at, with its file when that is not the file of the report.
+static std::string BlockStart(const std::string &reportFile) {
+  std::string where = "line " + std::to_string(BlockLine);
+  if (BlockFile != reportFile) where += " of " + BlockFile;
+  return where;
+}
+
+// A block that an embedded expression ended and no ##MEND closed: the rest of
+// the block went into main, where the compiler would report it against lines
+// of the generator program. Reported at the expression, once the next
+// ##MSTART or the end of the input shows that no ##MEND follows.
+static void ReportCutBlock() {
+  if (BlockCutLine == 0) return;
+  TemplateError(BlockCutFile, BlockCutLine,
+                std::string("the ") + BlockCutPiece + " ends the macro block that starts at " +
+                    BlockStart(BlockCutFile) +
+                    ", and no ##MEND follows; the lines after it are not part of the block");
+  BlockCutLine = 0;
+}
 
 void StartMacro() {
   // Text left pending by a block that an embedded expression ended goes out
   // first, so the macro file keeps the order of the source.
   FlushBuffer(MacroFile);
+  if (is_macro == 0) ReportCutBlock();
   if (is_macro == 1) {
     PrintError("Already in macro state");
-    std::string where = "line " + std::to_string(BlockLine);
-    if (BlockFile != LastFile->fname) where += " of " + BlockFile;
-    TemplateErrorHere("##MSTART inside the block that starts at " + where);
+    TemplateErrorHere("##MSTART inside the block that starts at " + BlockStart(LastFile->fname));
   } else {
     is_macro = 1;
     BlockFile = LastFile->fname;
@@ -56,9 +78,9 @@ void EndMacro() {
   if (is_macro == 0) {
     PrintError("Not in macro state\n");
     if (BlockCutLine != 0)
-      TemplateErrorHere("##MEND without an open block: the embedded expression at line " +
-                        std::to_string(BlockCutLine) + " ended the block that starts at line " +
-                        std::to_string(BlockLine));
+      TemplateErrorHere(std::string("##MEND without an open block: the ") + BlockCutPiece +
+                        " at line " + std::to_string(BlockCutLine) +
+                        " ended the block that starts at line " + std::to_string(BlockLine));
     else
       TemplateErrorHere("##MEND without ##MSTART");
     BlockCutLine = 0;
@@ -114,11 +136,16 @@ void MacroString(int form) {
     PrintText(CodeFile, "\");\n");
     in_text = 0;
   }
-  if (is_macro == 1) BlockCutLine = LastFile->line;
+  if (is_macro == 1) {
+    BlockCutLine = LastFile->line;
+    BlockCutFile = LastFile->fname;
+    BlockCutPiece = form == 0 ? "embedded expression" : "inserted code";
+  }
   is_macro = 0;
   std::string_view piece = ScannedPiece();
   piece.remove_suffix(2);
   if (form == 1) {
+    MarkCodeLine(MacroCode);
     PrintStr(CodeFile, "%s", piece.substr(3), MacroCode);
     return;
   }
@@ -131,6 +158,7 @@ void MacroString(int form) {
     TemplateErrorHere("empty embedded expression");
     return;
   }
+  MarkCodeLine(ValueCode);
   PrintText(CodeFile, "fprintf(stdcom,");
   PrintStr(CodeFile, "_printType(_ftype1(%s))", expression, ValueCode);
   PrintStr(CodeFile, ",%s);", expression, ValueCode);
@@ -153,6 +181,7 @@ void MissingParameter(int n) {
 }
 
 void CheckBlockClosed() {
+  ReportCutBlock();
   if (is_macro == 1)
     TemplateError(BlockFile, BlockLine, "block started by ##MSTART is not closed at the end of the input");
 }
