@@ -1,7 +1,8 @@
 # Vorn.cmake: runs Vorn on templates as part of a CMake build.
 #
 #   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [ARGS <words>...]
-#                 [INCLUDE_DIRS <folders>...] [DEPENDS <files>...])
+#                 [INCLUDE_DIRS <folders>...] [DEFINES <NAME[=VALUE]>...]
+#                 [DEPENDS <files>...])
 #
 # Adds a custom command that turns <template> into <final source>. Use the
 # final source like any other source file, e.g. add_executable(app main.c
@@ -17,6 +18,9 @@
 #            (crc.C, table.c), because Vorn then reads it through "-c".
 #   INCLUDE_DIRS  folders where "##include" names are looked up too (-I),
 #            relative to the current source directory.
+#   DEFINES  names defined for the macro code, as -DNAME or -DNAME=VALUE
+#            would (WIDTH=8 makes "##for (int i = 0; i < WIDTH; i++) {" work);
+#            they reach the generator program only, not the final source.
 #   DEPENDS  further files whose change must rerun Vorn (data files that
 #            macro code reads). The template's "##include" files and a
 #            compiler.cfg need not be listed: Vorn writes a dependency file
@@ -39,7 +43,7 @@
 include_guard(GLOBAL)
 
 function(vorn_generate output)
-  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE" "ARGS;INCLUDE_DIRS;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT" "SOURCE" "ARGS;INCLUDE_DIRS;DEFINES;DEPENDS")
   if(CMAKE_VERSION VERSION_LESS 3.20)
     message(FATAL_ERROR "vorn_generate needs CMake 3.20 or newer (DEPFILE of custom commands)")
   endif()
@@ -104,6 +108,11 @@ function(vorn_generate output)
     list(APPEND search "-I${folder}")
   endforeach()
 
+  set(defines "")
+  foreach(define IN LISTS VG_DEFINES)
+    list(APPEND defines "-D${define}")
+  endforeach()
+
   file(RELATIVE_PATH shown "${CMAKE_BINARY_DIR}" "${output}")
   # The dependency file names Vorn's own final source as its target, with
   # absolute paths; CMP0116 has CMake read it as such for Ninja too.
@@ -113,7 +122,7 @@ function(vorn_generate output)
     OUTPUT "${work}/final.C" "${output}"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${work}"
     COMMAND "${program}" -q ${form} "--depfile=${work}/deps.d" ${search}
-            "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${input}
+            "-m${work}/gen" "-O${work}/gen" "-o${work}/final" ${defines} ${input}
     COMMAND "${CMAKE_COMMAND}" -E copy "${work}/final.C" "${output}"
     WORKING_DIRECTORY "${template_dir}"
     DEPENDS "${template}" ${VG_DEPENDS} ${program_depends}

@@ -1,6 +1,7 @@
 // Macro constructs.
 #include "generator/macro.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@ int FirstArg = 0;
 int ArgumentsNumber = 0;
 std::string BlockFile;
 int BlockLine = 0;
+std::vector<std::string> Defines;
 static int BlockCutLine = 0;  // line of the embedded expression that ended the last block, 0 if none
 static std::string BlockCutFile; // its file
 static const char *BlockCutPiece = "embedded expression"; // or "inserted code"
@@ -30,6 +32,28 @@ void ResetMacro() {
   BlockLine = 0;
   BlockCutLine = 0;
   BlockCutFile.clear();
+  Defines.clear();
+}
+
+// As the compiler's -D: "NAME" defines NAME as 1. The lines stand at the top of
+// the code file, so that they reach the compile of the generator program only,
+// whatever command line compiler.cfg gives the compiler.
+void AddDefine(const std::string &value) {
+  size_t end = value.find('=');
+  std::string name = value.substr(0, end);
+  size_t at = 0;
+  while (at < name.size() && (name[at] == '_' || isalnum(static_cast<unsigned char>(name[at])))) at++;
+  bool identifier = at > 0 && !isdigit(static_cast<unsigned char>(name[0]));
+  bool parameters = at < name.size() && name[at] == '(' && name.back() == ')';
+  if (!identifier || (at < name.size() && !parameters)) {
+    VornError("-D" + value + " does not start with a macro name (-DNAME or -DNAME=VALUE)");
+    CountError();
+  } else if (value.find_first_of("\r\n") != std::string::npos) {
+    VornError("the value of -D" + name + " holds a line break, which a #define line cannot");
+    CountError();
+  } else {
+    Defines.push_back("#define " + name + " " + (end == std::string::npos ? "1" : value.substr(end + 1)));
+  }
 }
 
 void PrintError(const char *message) { printf("%s\n", message); }

@@ -4,6 +4,7 @@
 #include "build/settings.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
+#include "generator/macro.h"
 #include "generator/output.h"
 
 // The support library of the generator program, in the order it is written:
@@ -140,6 +141,7 @@ static const char *const SupportLines[] = {
 
 void PrintHeaders(const char *finalName, const char *macroName) {
   bool msc = comp == MSC;
+  for (const std::string &define : Defines) PrintLine(CodeFile, define);
   PrintLine(MacroFile, "// C macro file");
   PrintLine(CodeFile, "#include <stdio.h>");
   PrintLine(MacroFile, "#include <string.h>");
