@@ -33,7 +33,7 @@ const char *const HelpText =
     "  -l              accepted and ignored\n"
     "  -I<dir>         look for ##include names in <dir> too (after the working\n"
     "                  directory and the including file's folder); repeatable\n"
-    "  -D<name>[=<v>]  #define <name> as <v> (default 1) in the macro code; repeatable\n"
+    "  -D<name>[=<v>]  define <name> (as <v>, or 1) for the macro code; repeatable\n"
     "  -M <word>...    the words are $1, $2, ... of the template; ends the options\n"
     "  --compact       write a generator program that compiles many times faster\n"
     "                  (the same final source)\n"

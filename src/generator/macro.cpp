@@ -20,6 +20,21 @@ int ArgumentsNumber = 0;
 std::string BlockFile;
 int BlockLine = 0;
 std::vector<std::string> Defines;
+
+// Braces of the macro code in main (macro lines and inserted code), followed
+// so that one that is never closed, or one too many "}", is named at its own
+// template line; the compiler would name the end of the generator program, or
+// the lines after the stray brace.
+namespace {
+struct Brace {
+  std::string file;
+  int line;
+};
+std::vector<Brace> OpenBraces;  // the "{" not closed yet, innermost last
+bool InCodeComment = false;     // a "/*" of macro code is open
+bool DirectiveGoesOn = false;   // the last macro line was a # line that a backslash continues
+}  // namespace
+
 static int BlockCutLine = 0;  // line of the embedded expression that ended the last block, 0 if none
 static std::string BlockCutFile; // its file
 static const char *BlockCutPiece = "embedded expression"; // or "inserted code"
@@ -33,6 +48,45 @@ void ResetMacro() {
   BlockCutLine = 0;
   BlockCutFile.clear();
   Defines.clear();
+  OpenBraces.clear();
+  InCodeComment = false;
+  DirectiveGoesOn = false;
+}
+
+// Follows the braces of one macro line or piece of inserted code, outside
+// comments and literals. A "#" line (a #define, an #if) is left alone, with
+// the lines a backslash joins to it.
+static void FollowBraces(std::string_view code, bool line) {
+  size_t first = code.find_first_not_of(" \t");
+  bool directive = line && !InCodeComment &&
+                   (DirectiveGoesOn || (first != std::string_view::npos && code[first] == '#'));
+  if (line) {
+    std::string_view body = code.substr(0, code.find_last_not_of("\r\n") + 1);
+    DirectiveGoesOn = directive && !body.empty() && body.back() == '\\';
+  }
+  if (directive) return;
+  char quote = 0;
+  for (size_t i = 0; i < code.size(); i++) {
+    char c = code[i], next = i + 1 < code.size() ? code[i + 1] : 0;
+    if (InCodeComment) {
+      if (c == '*' && next == '/') InCodeComment = false, i++;
+    } else if (quote != 0) {
+      if (c == '\\') i++;
+      else if (c == quote) quote = 0;
+    } else if (c == '/' && next == '/') {
+      return;
+    } else if (c == '/' && next == '*') {
+      InCodeComment = true, i++;
+    } else if (c == '"' || (c == '\'' && (i == 0 || !isalnum(static_cast<unsigned char>(code[i - 1]))))) {
+      quote = c;
+    } else if (c == '{') {
+      OpenBraces.push_back({LastFile->fname, LastFile->line});
+    } else if (c == '}' && OpenBraces.empty()) {
+      TemplateErrorHere("this \"}\" of macro code closes a brace that no macro code before it opened");
+    } else if (c == '}') {
+      OpenBraces.pop_back();
+    }
+  }
 }
 
 // As the compiler's -D: "NAME" defines NAME as 1. The lines stand at the top of
@@ -143,6 +197,7 @@ void MacroLine() {
     First = 1;
     return;
   }
+  FollowBraces(line.substr(2), true);
   PrintChar(CodeFile, '\n');
   Pnum(outfileT, LastFile->line, LastFile->fname.c_str());
   PrintStr(CodeFile, "%s", line.substr(2), Verbatim);
@@ -169,6 +224,7 @@ void MacroString(int form) {
   std::string_view piece = ScannedPiece();
   piece.remove_suffix(2);
   if (form == 1) {
+    FollowBraces(piece.substr(3), false);
     MarkCodeLine(MacroCode);
     PrintStr(CodeFile, "%s", piece.substr(3), MacroCode);
     return;
@@ -206,6 +262,9 @@ void MissingParameter(int n) {
 
 void CheckBlockClosed() {
   ReportCutBlock();
+  for (const Brace &brace : OpenBraces)
+    TemplateError(brace.file, brace.line, "this \"{\" of macro code is not closed by the end of the input");
+  OpenBraces.clear();
   if (is_macro == 1)
     TemplateError(BlockFile, BlockLine, "block started by ##MSTART is not closed at the end of the input");
 }

@@ -178,3 +178,37 @@ TEST(Build, UnsupportedTypeAtRunTimeFailsTheRun) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.find("Unsuported type\n"), 0u) << r.err;
 }
+
+// Mistakes that the compiler would report against lines of the generator program, or against
+// the wrong template lines, are reported by Vorn at their own line, in both forms, ahead of
+// the compiler's messages; the status is 1. Each case: the template, the report.
+TEST(Build, TemplateMistakesAreNamedBeforeTheCompile) {
+  const struct { std::string source, report; } cases[] = {
+      // A block that an expression ends, with no ##MEND after it (at the end, or before the next
+      // block).
+      {"##MSTART\nint sq(int v) { return v * v; }\nstatic const int t[] = {\n"
+       "##for (int i = 0; i < 3; i++) {\n    ##sq(i)##,\n##}\n};\n",
+       "s.C:5: error: the embedded expression ends the macro block that starts at line 1, and no "
+       "##MEND follows; the lines after it are not part of the block\n"},
+      {"##MSTART\nint a = 1;\nx ##.a++;##\n##MSTART\nint b;\n##MEND\n",
+       "s.C:3: error: the inserted code ends the macro block that starts at line 1, and no "
+       "##MEND follows; the lines after it are not part of the block\n"},
+      // Braces of macro code: one never closed, one too many (comments, literals and # lines
+      // hold braces that do not count).
+      {"##for (int i = 0; i < 2; i++) { // {\nx ##i##\n##if (1) { /* } */\n##}\nend\n",
+       "s.C:1: error: this \"{\" of macro code is not closed by the end of the input\n"},
+      {"##for (int i = 0; i < 2; i++) {\nx ##i##\n##}\n##}\n##const char *s = \"}\"; char c = '{';\n"
+       "###define OPEN {\n##int u = 0;\n",
+       "s.C:4: error: this \"}\" of macro code closes a brace that no macro code before it opened\n"},
+      {"a ##.if (1) {## b ##.}## ##.}##\n",
+       "s.C:1: error: this \"}\" of macro code closes a brace that no macro code before it opened\n"},
+  };
+  for (const auto &c : cases)
+    for (const char *form : {"-q", "--compact"}) {
+      TempDir dir;
+      WriteFile("s.C", c.source);
+      RunResult r = RunVorn({"-q", form, "s.C"});
+      EXPECT_EQ(r.status, 1) << c.source;
+      EXPECT_EQ(r.err.rfind(c.report, 0), 0u) << r.err;
+    }
+}
