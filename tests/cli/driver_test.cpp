@@ -240,32 +240,6 @@ TEST(Driver, NamesThatNeedEscaping) {
   EXPECT_FALSE(Exists("p\"q_M.mac"));
 }
 
-// The final source of a CR LF template has CR LF line ends only, its directives' too, with
-// includes of either kind (an include's own directives follow its own lines); an LF template
-// gets no CR. Each case: the template, the include, and the number of line ends in the final
-// source that are LF alone and CR LF.
-TEST(Driver, DirectivesEndAsTheTemplatesLinesDo) {
-  const struct { std::string source, include; size_t lf, crlf; } cases[] = {
-      {"a\r\n##int i = 1;\r\n\r\nb ##i##\r\n##include \"i.h\"\r\nc\r\n", "x\r\ny", 0, 10},
-      {"a\n##int i = 1;\n\nb ##i##\n##include \"i.h\"\nc\n", "x\ny", 10, 0},
-      // The first line decides: the one LF alone is the template's own empty line 4.
-      {"\r\n\r\n##int i = 1;\n\nb\r\n", "", 1, 5},
-  };
-  for (const auto &c : cases)
-    for (const char *form : {"-q", "--compact"}) {
-      TempDir dir;
-      WriteFile("s.C", c.source);
-      WriteFile("i.h", c.include);
-      ASSERT_EQ(RunVorn({form, "s.C"}).status, 0) << c.source;
-      const std::string final = ReadFile("s_new.C");
-      size_t lf = 0, crlf = 0;
-      for (size_t i = 0; i < final.size(); i++)
-        if (final[i] == '\n') (i > 0 && final[i - 1] == '\r' ? crlf : lf)++;
-      EXPECT_EQ(lf, c.lf) << final;
-      EXPECT_EQ(crlf, c.crlf) << final;
-    }
-}
-
 // -D defines a name for the macro code, as the compiler's -D does, whatever compiler.cfg's
 // command line; the final source does not see it. Each case: the options, compiler.cfg, the
 // status, the final source's line after its directive, and what standard error holds.
