@@ -2,6 +2,7 @@
 #
 #   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [SAVE_TEMPS]
 #                 [TIMEOUT <seconds>] [ARGS <words>...] [INCLUDE_DIRS <folders>...]
+#                 [DEFINES <NAME[=VALUE]>...]
 #                 [DEPENDS <files>...])
 #
 # Adds a custom command that turns <template> into <final source>. Use the
@@ -24,6 +25,9 @@
 #            (crc.C, table.c), because Vorn then reads it through "-c".
 #   INCLUDE_DIRS  folders where "##include" names are looked up too (-I),
 #            relative to the current source directory.
+#   DEFINES  names defined for the macro code, as -DNAME or -DNAME=VALUE
+#            would (WIDTH=8 makes "##for (int i = 0; i < WIDTH; i++) {" work);
+#            they reach the generator program only, not the final source.
 #   DEPENDS  further files whose change must rerun Vorn (data files that
 #            macro code reads). The template's "##include" files and a
 #            compiler.cfg need not be listed: Vorn writes a dependency file
@@ -47,7 +51,7 @@ include_guard(GLOBAL)
 
 function(vorn_generate output)
   cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT;SAVE_TEMPS" "SOURCE;TIMEOUT"
-                        "ARGS;INCLUDE_DIRS;DEPENDS")
+                        "ARGS;INCLUDE_DIRS;DEFINES;DEPENDS")
   if(CMAKE_VERSION VERSION_LESS 3.20)
     message(FATAL_ERROR "vorn_generate needs CMake 3.20 or newer (DEPFILE of custom commands)")
   endif()
@@ -115,6 +119,11 @@ function(vorn_generate output)
     list(APPEND search "-I${folder}")
   endforeach()
 
+  set(defines "")
+  foreach(define IN LISTS VG_DEFINES)
+    list(APPEND defines "-D${define}")
+  endforeach()
+
   file(RELATIVE_PATH shown "${CMAKE_BINARY_DIR}" "${output}")
   # The dependency file names the final source as its target, with absolute
   # paths; CMP0116 has CMake read it as such for Ninja too.
@@ -123,7 +132,7 @@ function(vorn_generate output)
   add_custom_command(
     OUTPUT "${output}"
     COMMAND "${program}" -q ${form} ${limit} "--depfile=${output}.d" ${search}
-            "--output=${output}" ${input}
+            ${defines} "--output=${output}" ${input}
     WORKING_DIRECTORY "${template_dir}"
     DEPENDS "${template}" ${VG_DEPENDS} ${program_depends}
     DEPFILE "${output}.d"

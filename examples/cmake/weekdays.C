@@ -11,7 +11,7 @@ const char *const day_names[7] = {
 };
 const char *const day_abbrevs[7] = {
 ##for (int d = 0; d < 7; d++) {
-##  days[d][3] = 0;
+##  days[d][ABBREV] = 0;
     ##AddQuotes(days[d])##,
 ##}
 };

@@ -45,6 +45,7 @@ const char *const HelpText =
     "  -l              accepted and ignored\n"
     "  -I<dir>         look for ##include names in <dir> too (after the working\n"
     "                  directory and the including file's folder); repeatable\n"
+    "  -D<name>[=<v>]  define <name> (as <v>, or 1) for the macro code; repeatable\n"
     "  -M <word>...    the words are $1, $2, ... of the template; ends the options\n"
     "  --compact       write a generator program that compiles many times faster\n"
     "                  (the same final source; the default with --output)\n"
@@ -215,6 +216,7 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
       case 'l': break;
       case 'q': Quiet = 1; break;
       case 'I': IncludeDirs.push_back(value); break;
+      case 'D': AddDefine(value); break;
       case 'M': HandleMacroArgs(i, argc, argv); return;
       default:
         DesignedError("Unrecognized option " + arg + "\n", "unrecognized option " + arg);

@@ -21,6 +21,7 @@
 #include "generator/macro.h"
 #include "generator/output.h"
 #include "generator/prologue.h"
+#include "generator/text.h"
 #include "scanner/actions.h"
 #include "scanner/input_stack.h"
 #include "scanner/scanner.h"
@@ -65,8 +66,11 @@ static void ScanInputStack() {
     yylex();
     // An include file whose last line has no newline ends as if it had
     // one, so the including file's text starts on a line of its own, or,
-    // after a backslash, continues that last line.
-    if (LastFile->next != nullptr && !AtLineStart) IncludeEndNewline();
+    // after a backslash, continues that last line. A CR LF file's line end has its CR.
+    if (LastFile->next != nullptr && !AtLineStart) {
+      if (LastFile->crlf) TranslateChar('\r');
+      IncludeEndNewline();
+    }
     PopFile();
   }
 }
@@ -105,6 +109,7 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   }
   LastFile->fname = inputName;
   LastFile->line = 1;
+  LastFile->crlf = EndsInCRLF(input);
   yyin = input;
   ScanInputStack();
   CheckBlockClosed();

@@ -63,6 +63,10 @@ static const char *const CompactMainLines[] = {
 
 namespace {
 
+// The designed form's last two bytes written and the kind of the last write.
+char Tail[2] = {'\n', '\n'};
+WriteKind LastKind = Verbatim;
+
 // Where the compiler's reading of the code written as it is stands.
 enum LexState { Plain, LineComment, BlockComment, InString, InChar };
 
@@ -346,6 +350,11 @@ void MarkTemplateLine() {
 void WriteCode(std::string_view bytes, WriteKind kind) {
   if (!CompactForm) {
     WriteBytes(outfileT, bytes);
+    if (!bytes.empty()) {
+      Tail[0] = bytes.size() > 1 ? bytes[bytes.size() - 2] : Tail[1];
+      Tail[1] = bytes.back();
+    }
+    LastKind = kind;
     return;
   }
   if (bytes.empty()) return;
@@ -370,6 +379,19 @@ void WriteCode(std::string_view bytes, WriteKind kind) {
   Pass(bytes);
   if (kind == Verbatim) KnownLine = -1;
   AfterCode = kind != ValueCode;
+}
+
+void MarkCodeLine(WriteKind kind) {
+  if (CompactForm || LastFile == nullptr) return;
+  FlushBufferPr(CodeFile);
+  FlushBuffer1(CodeFile);
+  // Code that goes on from the inserted code just before it (it may have
+  // left a literal open) takes no directive.
+  if (kind == MacroCode && LastKind == MacroCode) return;
+  // The directive must start a line, and one that no backslash joins to
+  // the line before.
+  std::string text = Tail[1] == '\\' ? "\n\n" : Tail[1] != '\n' || Tail[0] == '\\' ? "\n" : "";
+  WriteCode(text + DirectiveText(LastFile->line, LastFile->fname.c_str()), Verbatim);
 }
 
 void FinishCode() {
@@ -419,6 +441,8 @@ void ResetCodeForm() {
   SegmentEnds.clear();
   SegmentsFailed = false;
   TextSegmentsName.clear();
+  Tail[0] = Tail[1] = '\n';
+  LastKind = Verbatim;
   Lex = Plain;
   LexPrev = 0;
   LexEscape = InNumber = RawLine = false;

@@ -29,6 +29,11 @@ extern const char SegmentMark[9];     // the last 8 bytes of a file of text segm
 
 // Takes every byte bound for the code file, in the order the file receives it.
 void WriteCode(std::string_view bytes, WriteKind kind);
+// Gives the compiler the template line of the embedded expression (ValueCode) or inserted code
+// (MacroCode) about to be written: in the designed form a "#line" line after the pending code
+// text, so that the compiler's messages about it name its own line. The compact form marks
+// these lines as it writes them.
+void MarkCodeLine(WriteKind kind);
 // Writes out what the compact form still holds, and closes the text segments;
 // called before the code file closes.
 void FinishCode();

@@ -21,6 +21,7 @@
 #include "generator/linedir.h"
 
 #include "generator/output.h"
+#include "scanner/input_stack.h"
 
 int OldLineCounter = -3;
 std::string oldFname;
@@ -60,10 +61,13 @@ static std::string FormatSafe(const std::string &name) {
 
 // Writes the print statement that puts "#line N \"name\"" into the final
 // source. The name stands in a string literal of the final source, which
-// stands in a format string of the generator program: escaped twice.
+// stands in a format string of the generator program: escaped twice. The
+// directive ends as the lines of its file do, so that a CR LF template gives
+// a final source with CR LF line ends only.
 static void WriteDirectiveStatement(int line, const char *name) {
+  bool crlf = LastFile != nullptr && LastFile->crlf;
   std::string text = "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" +
-                     FormatSafe(CString(CString(name))) + "\\\"\\n\");\n";
+                     FormatSafe(CString(CString(name))) + (crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
   WriteRaw(outfileT, text);
   if (ConditionalDepth > 0) DirectiveInGroup = 1;
   DirectiveOwed = 0;

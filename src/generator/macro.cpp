@@ -1,6 +1,7 @@
 // Macro constructs.
 #include "generator/macro.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -18,7 +19,25 @@ int FirstArg = 0;
 int ArgumentsNumber = 0;
 std::string BlockFile;
 int BlockLine = 0;
+std::vector<std::string> Defines;
+
+// Braces of the macro code in main (macro lines and inserted code), followed
+// so that one that is never closed, or one too many "}", is named at its own
+// template line; the compiler would name the end of the generator program, or
+// the lines after the stray brace.
+namespace {
+struct Brace {
+  std::string file;
+  int line;
+};
+std::vector<Brace> OpenBraces;  // the "{" not closed yet, innermost last
+bool InCodeComment = false;     // a "/*" of macro code is open
+bool DirectiveGoesOn = false;   // the last macro line was a # line that a backslash continues
+}  // namespace
+
 static int BlockCutLine = 0;  // line of the embedded expression that ended the last block, 0 if none
+static std::string BlockCutFile; // its file
+static const char *BlockCutPiece = "embedded expression"; // or "inserted code"
 
 void ResetMacro() {
   saveArgv = nullptr;
@@ -27,19 +46,100 @@ void ResetMacro() {
   BlockFile.clear();
   BlockLine = 0;
   BlockCutLine = 0;
+  BlockCutFile.clear();
+  Defines.clear();
+  OpenBraces.clear();
+  InCodeComment = false;
+  DirectiveGoesOn = false;
+}
+
+// Follows the braces of one macro line or piece of inserted code, outside
+// comments and literals. A "#" line (a #define, an #if) is left alone, with
+// the lines a backslash joins to it.
+static void FollowBraces(std::string_view code, bool line) {
+  size_t first = code.find_first_not_of(" \t");
+  bool directive = line && !InCodeComment &&
+                   (DirectiveGoesOn || (first != std::string_view::npos && code[first] == '#'));
+  if (line) {
+    std::string_view body = code.substr(0, code.find_last_not_of("\r\n") + 1);
+    DirectiveGoesOn = directive && !body.empty() && body.back() == '\\';
+  }
+  if (directive) return;
+  char quote = 0;
+  for (size_t i = 0; i < code.size(); i++) {
+    char c = code[i], next = i + 1 < code.size() ? code[i + 1] : 0;
+    if (InCodeComment) {
+      if (c == '*' && next == '/') InCodeComment = false, i++;
+    } else if (quote != 0) {
+      if (c == '\\') i++;
+      else if (c == quote) quote = 0;
+    } else if (c == '/' && next == '/') {
+      return;
+    } else if (c == '/' && next == '*') {
+      InCodeComment = true, i++;
+    } else if (c == '"' || (c == '\'' && (i == 0 || !isalnum(static_cast<unsigned char>(code[i - 1]))))) {
+      quote = c;
+    } else if (c == '{') {
+      OpenBraces.push_back({LastFile->fname, LastFile->line});
+    } else if (c == '}' && OpenBraces.empty()) {
+      TemplateErrorHere("this \"}\" of macro code closes a brace that no macro code before it opened");
+    } else if (c == '}') {
+      OpenBraces.pop_back();
+    }
+  }
+}
+
+// As the compiler's -D: "NAME" defines NAME as 1. The lines stand at the top of
+// the code file, so that they reach the compile of the generator program only,
+// whatever command line compiler.cfg gives the compiler.
+void AddDefine(const std::string &value) {
+  size_t end = value.find('=');
+  std::string name = value.substr(0, end);
+  size_t at = 0;
+  while (at < name.size() && (name[at] == '_' || isalnum(static_cast<unsigned char>(name[at])))) at++;
+  bool identifier = at > 0 && !isdigit(static_cast<unsigned char>(name[0]));
+  bool parameters = at < name.size() && name[at] == '(' && name.back() == ')';
+  if (!identifier || (at < name.size() && !parameters)) {
+    VornError("-D" + value + " does not start with a macro name (-DNAME or -DNAME=VALUE)");
+    CountError();
+  } else if (value.find_first_of("\r\n") != std::string::npos) {
+    VornError("the value of -D" + name + " holds a line break, which a #define line cannot");
+    CountError();
+  } else {
+    Defines.push_back("#define " + name + " " + (end == std::string::npos ? "1" : value.substr(end + 1)));
+  }
 }
 
 void PrintError(const char *message) { printf("%s\n", message); }
+
+// The line a block started at, with its file when that is not the file of the report.
+static std::string BlockStart(const std::string &reportFile) {
+  std::string where = "line " + std::to_string(BlockLine);
+  if (BlockFile != reportFile) where += " of " + BlockFile;
+  return where;
+}
+
+// A block that an embedded expression ended and no ##MEND closed: the rest of
+// the block went into main, where the compiler would report it against lines
+// of the generator program. Reported at the expression, once the next
+// ##MSTART or the end of the input shows that no ##MEND follows.
+static void ReportCutBlock() {
+  if (BlockCutLine == 0) return;
+  TemplateError(BlockCutFile, BlockCutLine,
+                std::string("the ") + BlockCutPiece + " ends the macro block that starts at " +
+                    BlockStart(BlockCutFile) +
+                    ", and no ##MEND follows; the lines after it are not part of the block");
+  BlockCutLine = 0;
+}
 
 void StartMacro() {
   // Text left pending by a block that an embedded expression ended goes out
   // first, so the macro file keeps the order of the source.
   FlushBuffer(MacroFile);
+  if (is_macro == 0) ReportCutBlock();
   if (is_macro == 1) {
     PrintError("Already in macro state");
-    std::string where = "line " + std::to_string(BlockLine);
-    if (BlockFile != LastFile->fname) where += " of " + BlockFile;
-    TemplateErrorHere("##MSTART inside the block that starts at " + where);
+    TemplateErrorHere("##MSTART inside the block that starts at " + BlockStart(LastFile->fname));
   } else {
     is_macro = 1;
     BlockFile = LastFile->fname;
@@ -56,9 +156,9 @@ void EndMacro() {
   if (is_macro == 0) {
     PrintError("Not in macro state\n");
     if (BlockCutLine != 0)
-      TemplateErrorHere("##MEND without an open block: the embedded expression at line " +
-                        std::to_string(BlockCutLine) + " ended the block that starts at line " +
-                        std::to_string(BlockLine));
+      TemplateErrorHere(std::string("##MEND without an open block: the ") + BlockCutPiece +
+                        " at line " + std::to_string(BlockCutLine) +
+                        " ended the block that starts at line " + std::to_string(BlockLine));
     else
       TemplateErrorHere("##MEND without ##MSTART");
     BlockCutLine = 0;
@@ -97,6 +197,7 @@ void MacroLine() {
     First = 1;
     return;
   }
+  FollowBraces(line.substr(2), true);
   PrintChar(CodeFile, '\n');
   Pnum(outfileT, LastFile->line, LastFile->fname.c_str());
   PrintStr(CodeFile, "%s", line.substr(2), Verbatim);
@@ -114,11 +215,17 @@ void MacroString(int form) {
     PrintText(CodeFile, "\");\n");
     in_text = 0;
   }
-  if (is_macro == 1) BlockCutLine = LastFile->line;
+  if (is_macro == 1) {
+    BlockCutLine = LastFile->line;
+    BlockCutFile = LastFile->fname;
+    BlockCutPiece = form == 0 ? "embedded expression" : "inserted code";
+  }
   is_macro = 0;
   std::string_view piece = ScannedPiece();
   piece.remove_suffix(2);
   if (form == 1) {
+    FollowBraces(piece.substr(3), false);
+    MarkCodeLine(MacroCode);
     PrintStr(CodeFile, "%s", piece.substr(3), MacroCode);
     return;
   }
@@ -131,6 +238,7 @@ void MacroString(int form) {
     TemplateErrorHere("empty embedded expression");
     return;
   }
+  MarkCodeLine(ValueCode);
   PrintText(CodeFile, "fprintf(stdcom,");
   PrintStr(CodeFile, "_printType(_ftype1(%s))", expression, ValueCode);
   PrintStr(CodeFile, ",%s);", expression, ValueCode);
@@ -153,6 +261,10 @@ void MissingParameter(int n) {
 }
 
 void CheckBlockClosed() {
+  ReportCutBlock();
+  for (const Brace &brace : OpenBraces)
+    TemplateError(brace.file, brace.line, "this \"{\" of macro code is not closed by the end of the input");
+  OpenBraces.clear();
   if (is_macro == 1)
     TemplateError(BlockFile, BlockLine, "block started by ##MSTART is not closed at the end of the input");
 }

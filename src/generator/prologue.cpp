@@ -5,25 +5,47 @@
 #include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
+#include "generator/macro.h"
 #include "generator/output.h"
 
 // The support library of the generator program, in the order it is written:
 // the type overloads that pick a print format for "##expr##", the format
-// table, and AddQuotes for macro code. A long prints with "%ld".
+// table, and CString and AddQuotes for macro code. A long prints with "%ld".
 //
 // Every basic type C does not promote to int has an overload of its own, so
 // that overload resolution is never ambiguous. A floating value prints with
 // "%g" when that reads back as the same value, and otherwise with the fewest
 // more digits that do: only _ftype1 sees the value, so _Fcode encodes the
-// digit count in the type code (100 + n for "%.ng", 200 + n for "%.nLg"). A
-// float is read back as a float; NaN never compares equal and keeps "%g".
+// format in the type code (100 + n for "%.ng", 200 + n for "%.nLg", 1000 more
+// for a ".0" after a whole number, so that the constant stays floating where
+// it lands: "1 / 2.0" is not "1 / 2"). A float is read back as a float.
+// Infinities and NaN have no constant; they print as gcc's and clang's
+// builtins (codes 14 to 17), which compile as C and C++.
+//
+// A value with no printed form (a pointer other than a string, a struct, a
+// scoped enum...) is a compile error at its own line: _ftype1 gives it the
+// type _NoPrintedForm, whose _printType is an error named at the call. The
+// variadic overload is the last choice of overload resolution, after every
+// conversion; a class takes the template even when it converts to a number,
+// since fprintf would still be handed the object itself. A code that
+// still reaches "Unsuported type" at run time sets _printFailed, which main
+// returns.
+//
+// CString escapes so that the literal holds exactly the string's bytes in C
+// and C++: controls and bytes 0x7F-0xFF as three octal digits, which no digit
+// after them can extend; a '?' after a '?' as "\?", so that no trigraph
+// stands in it. Its results come from a ring of 8 buffers, so that one
+// statement can hold several.
 static const char *const SupportLines[] = {
     "int _Fcode(long double v, int tp) {",
     "char s[64]; int n = 6;",
-    "for (; v == v && n < 40; n++) { snprintf(s, sizeof s, \"%.*Lg\", n, v);",
+    "if (v != v) { snprintf(s, sizeof s, \"%Lg\", v); return s[0] == '-' ? 17 : 16; }",
+    "if (v - v != v - v) return v < 0 ? 15 : 14;",
+    "for (; n < 40; n++) { snprintf(s, sizeof s, \"%.*Lg\", n, v);",
     "if (tp == 5 ? strtof(s, 0) == (float)v : tp == 6 ? strtod(s, 0) == (double)v"
     " : strtold(s, 0) == v) break; }",
-    "return n == 6 ? tp : (tp == 13 ? 200 : 100) + n; }",
+    "int whole = strpbrk(s, \".e\") == 0;",
+    "return n == 6 && !whole ? tp : (tp == 13 ? 200 : 100) + n + (whole ? 1000 : 0); }",
     "int _ftype1(char p) { return 1;}",
     "int _ftype1(short p) { return 2;}",
     "int _ftype1(int p) { return 3;}",
@@ -31,8 +53,6 @@ static const char *const SupportLines[] = {
     "int _ftype1(float p) { return _Fcode(p, 5); }",
     "int _ftype1(double p) { return _Fcode(p, 6); }",
     "int _ftype1(char* p) { return 7;}",
-    "int _ftype1(void **p) { return 0;}",
-    "int _ftype1(void * p) { return 0; }",
     "int _ftype1(void) { return 8; }",
     "int _ftype1(unsigned int p) { return 9; }",
     "int _ftype1(unsigned long p) { return 10; }",
@@ -40,13 +60,37 @@ static const char *const SupportLines[] = {
     "int _ftype1(unsigned long long p) { return 12; }",
     "int _ftype1(long double p) { return _Fcode(p, 13); }",
     "int _ftype1(const char* p) { return 7; }",
-    "int _ftype1(const void* p) { return 0; }",
+    "struct _NoPrintedForm {};",
+    "_NoPrintedForm _ftype1(const volatile void *p);",
+    "_NoPrintedForm _ftype1(...);",
+    "template <class T> struct _IsClass { template <class U> static char _t(int U::*);"
+    " template <class U> static long _t(...); enum { v = sizeof(_t<T>(0)) == 1 }; };",
+    "template <bool, class T> struct _When {}; template <class T> struct _When<true, T> { typedef T type; };",
+    "template <class T> typename _When<_IsClass<T>::v, _NoPrintedForm>::type _ftype1(const T &p);",
+    "#if __cplusplus >= 201103L",
+    "_NoPrintedForm _ftype1(decltype(nullptr) p);",
+    "#endif",
+    "#define _NoPrintedMessage \"##expr## of a type with no printed form (a pointer, struct, class,"
+    " scoped enum or array): print a member or a cast of it, or write it with"
+    " ##.fprintf(stdcom, ...);##\"",
+    "#if defined(__has_attribute)",
+    "#if __has_attribute(error)",
+    "#define _NoPrintedCall __attribute__((error(_NoPrintedMessage)))",
+    "#endif",
+    "#endif",
+    "#ifdef _NoPrintedCall",
+    "_NoPrintedCall char *_printType(_NoPrintedForm);",
+    "#else",
+    "char *_printType(_NoPrintedForm) = delete; // see _NoPrintedMessage",
+    "#endif",
     "#define _Ftype(a)  _ftype(&a)",
+    "int _printFailed = 0;",
     "char *_printType(int tp) {",
     "static char frm[5];",
     "frm[0] = 37;",
-    "if (tp > 100) { static char fx[8];"
-    " snprintf(fx, sizeof fx, tp > 200 ? \"%%.%dLg\" : \"%%.%dg\", tp % 100); return(fx); }",
+    "if (tp > 100) { static char fx[16];"
+    " snprintf(fx, sizeof fx, tp % 1000 > 200 ? \"%%.%dLg%s\" : \"%%.%dg%s\", tp % 100,"
+    " tp > 1000 ? \".0\" : \"\"); return(fx); }",
     " switch(tp) {",
     " case 1: frm[1]='c'; break;",
     " case 2:",
@@ -61,12 +105,31 @@ static const char *const SupportLines[] = {
     "case 11: frm[1]='l'; frm[2]='l'; frm[3]='d'; frm[4]=0; return(frm);",
     "case 12: frm[1]='l'; frm[2]='l'; frm[3]='u'; frm[4]=0; return(frm);",
     "case 13: frm[1]='L'; frm[2]='g'; frm[3]=0; return(frm);",
-    "default: fprintf(stderr, \"Unsuported type\\n\");",
+    "case 14: return((char *) \"__builtin_inf()\");",
+    "case 15: return((char *) \"(-__builtin_inf())\");",
+    "case 16: return((char *) \"__builtin_nan(\\\"\\\")\");",
+    "case 17: return((char *) \"(-__builtin_nan(\\\"\\\"))\");",
+    "default: fprintf(stderr, \"Unsuported type\\n\"); _printFailed = 1;",
     "frm[0]=0; break;",
     "} frm[2] = 0; return(frm);}",
+    "const char *CString(const char *s) {",
+    "static char *ring[8]; static size_t ringSize[8]; static int next = 0;",
+    "int k = next; next = (next + 1) % 8;",
+    "size_t need = 4 * strlen(s) + 3;",
+    "if (need > ringSize[k]) { free(ring[k]); ring[k] = (char *) malloc(need); ringSize[k] = need; }",
+    "char *o = ring[k]; *o++ = '\"';",
+    "for (const unsigned char *p = (const unsigned char *) s; *p; p++) { unsigned c = *p;",
+    "if (c == '\"' || c == '\\\\' || (c == '?' && p > (const unsigned char *) s && p[-1] == '?'))"
+    " { *o++ = '\\\\'; *o++ = (char) c; }",
+    "else if (c == '\\n') { *o++ = '\\\\'; *o++ = 'n'; }",
+    "else if (c == '\\t') { *o++ = '\\\\'; *o++ = 't'; }",
+    "else if (c < 32 || c > 126) { *o++ = '\\\\'; *o++ = (char) ('0' + (c >> 6));"
+    " *o++ = (char) ('0' + (c >> 3 & 7)); *o++ = (char) ('0' + (c & 7)); }",
+    "else *o++ = (char) c; }",
+    "*o++ = '\"'; *o = 0; return(ring[k]); }",
     "char *res = NULL;",
     "unsigned int sizeRes = 0;",
-    "char *AddQuotes(char *inp)",
+    "char *AddQuotes(const char *inp)",
     "{",
     "  if (strlen(inp) + 3 > sizeRes) {",
     "    if (sizeRes != 0)",
@@ -79,6 +142,7 @@ static const char *const SupportLines[] = {
 
 void PrintHeaders(const char *finalName, const char *macroName) {
   bool msc = comp == MSC;
+  for (const std::string &define : Defines) PrintLine(CodeFile, define);
   PrintLine(MacroFile, "// C macro file");
   PrintLine(CodeFile, "#include <stdio.h>");
   PrintLine(MacroFile, "#include <string.h>");
@@ -101,6 +165,7 @@ int PrintEpilogue() {
   if (in_text == 1) PrintText(CodeFile, "\");\n");
   FlushBuffer(BothFiles);
   PrintLine(CodeFile, "fclose(stdcom);");
+  PrintLine(CodeFile, "return _printFailed;");
   PrintLine(CodeFile, "}");
   return CloseFiles();
 }

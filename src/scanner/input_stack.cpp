@@ -2,6 +2,7 @@
 #include "scanner/input_stack.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -98,6 +99,23 @@ static FILE *FindInclude(const std::string &path, std::string &name, int &err) {
   return nullptr;
 }
 
+// It is read with pread, which leaves the stream where it is; a pipe, which
+// pread cannot read, counts as LF.
+bool EndsInCRLF(FILE *stream) {
+  if (stream == nullptr) return false;
+  char chunk[4096];
+  char last = 0;
+  for (off_t at = 0; at < (1 << 20);) {
+    ssize_t got = pread(fileno(stream), chunk, sizeof chunk, at);
+    if (got <= 0) return false;
+    const char *newline = static_cast<const char *>(memchr(chunk, '\n', static_cast<size_t>(got)));
+    if (newline != nullptr) return newline > chunk ? newline[-1] == '\r' : last == '\r';
+    last = chunk[got - 1];
+    at += got;
+  }
+  return false;
+}
+
 void IncludeFile(const char *path) {
   if (TooDeep(path)) return;
   std::string name;
@@ -113,6 +131,7 @@ void IncludeFile(const char *path) {
   entry->file = stream;
   entry->fname = name;
   entry->line = 0;
+  entry->crlf = EndsInCRLF(stream);
   entry->next = LastFile;
   // The including file keeps its buffer, positioned just behind the include line.
   LastFile->savedBuf = CurrentScanBuffer();

@@ -14,6 +14,7 @@ struct Files {
   int line = 0;                        // the line being scanned, counting from 1
   Files *next = nullptr;               // the including file's entry; null for the bottom entry
   yy_buffer_state *savedBuf = nullptr; // this file's scanner buffer while it includes another
+  bool crlf = false;                   // its first line ends in CR LF, and so do the directives for its lines
 };
 
 extern Files *LastFile;   // the top entry; null before the driver makes one and after the last file ended
@@ -28,6 +29,8 @@ extern std::vector<std::string> IncludeDirs; // the "-I" folders, in command-lin
 bool IsDirectory(FILE *stream);
 // Follows the end of each piece the scanner matched: AtLineStart and AtSplice.
 void NoteTail(const char *text, int length);
+// Whether the first line of a stream that has not been read yet ends in CR LF.
+bool EndsInCRLF(FILE *stream);
 // Adds 1 to the current line; a count that would overflow becomes 0.
 void Line();
 // Opens an include file (as written; else beside the including file; else in IncludeDirs) and

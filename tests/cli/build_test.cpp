@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "harness.h"
 
 // A stand-in compiler or linker: appends its arguments and "--" to the file calls, writes its
@@ -78,9 +80,8 @@ TEST(Build, NamesReachTheStepsAsOneArgument) {
   EXPECT_EQ(ReadFile("ran"), dir.path + "/g.exe|my file_new.C\n");
 }
 
-// The host gcc reports an error of macro code against the template's name and line: a macro
-// line in either form, and under --compact also an embedded expression or inserted code, which
-// the default form leaves to a count of code file lines from the last macro line.
+// The host gcc reports an error of macro code against the template's name and line, in either
+// form: a macro line, an embedded expression, inserted code.
 TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
   // Six lines of every kind before the faulty one, so that a wrong count shows.
   const std::string before = "##int good = 1;\nfirst ##good##\nplain text\n\"a literal\"\n"
@@ -93,6 +94,12 @@ TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
       {{"--compact"}, "int a;\n##int x = ;\n", "e.C:2:"},
       {{"--compact"}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:"},
       {{"--compact"}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:"},
+      {{}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:"},
+      {{}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:"},
+      {{}, "x = ##missing_name##;\n", "e.C:1:"},
+      // Inserted code that goes on in the next piece of the same line takes no directive
+      // between the two: here a string literal stays open across them.
+      {{}, before + "##const char *t;\nx ##.t = \"a##.b\"; missing(t);## y\n", "e.C:8:"},
   };
   for (const auto &c : cases) {
     TempDir dir;
@@ -134,4 +141,74 @@ TEST(Build, BuiltInSettingsLinkTheMathLibrary) {
       << ReadFile("gcc.err");
   ASSERT_EQ(Shell("./sines >differ"), 0);
   EXPECT_EQ(ReadFile("differ"), "0\n");
+}
+
+// A value with no printed form does not compile, in either form; gcc says so in a few lines at
+// the expression's own template line and says what to do. Each row is one kind of value, on
+// line 8 of its template, after a class that converts to int (still a class).
+TEST(Build, UnprintableValueIsACompileErrorAtItsLine) {
+  const std::string head =
+      "##MSTART\nstruct P { int x; operator int() const { return 1; } };\n"
+      "enum class Color { red };\nvoid f(void) {}\n##MEND\n"
+      "##P p = {1}; int a[3] = {0}; const int *cp = a; unsigned char u[2] = \"u\";\n"
+      "ok ##p.x## ##(int)Color::red##\n";
+  const char *const values[] = {"p", "Color::red", "cp", "(void *)cp", "a", "u", "&p", "f",
+                                "&P::x", "nullptr", "(volatile char *)u"};
+  for (const char *value : values)
+    for (const char *form : {"--compact", "-q"}) {
+      TempDir dir;
+      WriteFile("e.C", head + "x = ##" + value + "##;\n");
+      RunResult r = RunVorn({form, "e.C"});
+      EXPECT_EQ(r.status, 1) << value;
+      EXPECT_NE(r.err.find("e.C:8:"), std::string::npos) << r.err;
+      EXPECT_EQ(r.err.find("e_C.C:"), std::string::npos) << r.err;
+      EXPECT_EQ(r.err.find("e_M.mac"), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("no printed form"), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("##.fprintf(stdcom, ...);##"), std::string::npos) << r.err;
+      EXPECT_LT(std::count(r.err.begin(), r.err.end(), '\n'), 10) << r.err;
+    }
+}
+
+// A code that still reaches the "Unsuported type" report at run time makes the generator end
+// with status 1, and Vorn with it; the report stays as it was.
+TEST(Build, UnsupportedTypeAtRunTimeFailsTheRun) {
+  TempDir dir;
+  WriteFile("e.C", "a ##.fprintf(stdcom, _printType(0), 1);## b\n");
+  RunResult r = RunVorn({"-q", "e.C"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.find("Unsuported type\n"), 0u) << r.err;
+}
+
+// Mistakes that the compiler would report against lines of the generator program, or against
+// the wrong template lines, are reported by Vorn at their own line, in both forms, ahead of
+// the compiler's messages; the status is 1. Each case: the template, the report.
+TEST(Build, TemplateMistakesAreNamedBeforeTheCompile) {
+  const struct { std::string source, report; } cases[] = {
+      // A block that an expression ends, with no ##MEND after it (at the end, or before the next
+      // block).
+      {"##MSTART\nint sq(int v) { return v * v; }\nstatic const int t[] = {\n"
+       "##for (int i = 0; i < 3; i++) {\n    ##sq(i)##,\n##}\n};\n",
+       "s.C:5: error: the embedded expression ends the macro block that starts at line 1, and no "
+       "##MEND follows; the lines after it are not part of the block\n"},
+      {"##MSTART\nint a = 1;\nx ##.a++;##\n##MSTART\nint b;\n##MEND\n",
+       "s.C:3: error: the inserted code ends the macro block that starts at line 1, and no "
+       "##MEND follows; the lines after it are not part of the block\n"},
+      // Braces of macro code: one never closed, one too many (comments, literals and # lines
+      // hold braces that do not count).
+      {"##for (int i = 0; i < 2; i++) { // {\nx ##i##\n##if (1) { /* } */\n##}\nend\n",
+       "s.C:1: error: this \"{\" of macro code is not closed by the end of the input\n"},
+      {"##for (int i = 0; i < 2; i++) {\nx ##i##\n##}\n##}\n##const char *s = \"}\"; char c = '{';\n"
+       "###define OPEN {\n##int u = 0;\n",
+       "s.C:4: error: this \"}\" of macro code closes a brace that no macro code before it opened\n"},
+      {"a ##.if (1) {## b ##.}## ##.}##\n",
+       "s.C:1: error: this \"}\" of macro code closes a brace that no macro code before it opened\n"},
+  };
+  for (const auto &c : cases)
+    for (const char *form : {"-q", "--compact"}) {
+      TempDir dir;
+      WriteFile("s.C", c.source);
+      RunResult r = RunVorn({"-q", form, "s.C"});
+      EXPECT_EQ(r.status, 1) << c.source;
+      EXPECT_EQ(r.err.rfind(c.report, 0), 0u) << r.err;
+    }
 }

@@ -1,6 +1,8 @@
 // Whole-program cases of the command line: the banner and usage text, option
 // handling, the names a run derives, and the early ends with their statuses.
 #include <gtest/gtest.h>
+
+#include <sstream>
 #include <sys/stat.h>
 
 #include "harness.h"
@@ -245,4 +247,52 @@ TEST(Driver, NamesThatNeedEscaping) {
                    "program cannot #include; name it with -m\n");
   EXPECT_FALSE(Exists("p\"q_C.C"));
   EXPECT_FALSE(Exists("p\"q_M.mac"));
+}
+
+// -D defines a name for the macro code, as the compiler's -D does, whatever compiler.cfg's
+// command line; the final source does not see it. Each case: the options, compiler.cfg, the
+// status, the final source's line after its directive, and what standard error holds.
+TEST(Driver, DefinesReachTheGeneratorProgramOnly) {
+  const std::string source = "##for (int i = 0; i < WIDTH; i++) {\nv##i##\n##}\n"
+                             "#ifdef WIDTH\nseen\n#endif\n";
+  const std::string cfg = "#GCC SRC=C EXE=exe\nCOMPILER=" VORN_HOST_GCC " SRC EXE\n"
+                          "LINE=gcc -x c++ %s -o %s\n";
+  const struct {
+    std::vector<std::string> options;
+    std::string cfg;
+    int status;
+    std::string line, err;
+  } cases[] = {
+      {{"-DWIDTH=3"}, "", 0, "012", ""},
+      {{"-DWIDTH=2"}, cfg, 0, "01", ""},
+      {{"-DWIDTH", "-DNAME=\"text\"", "-DSQ(x)=((x)*(x))"}, "", 0, "0", ""},  // WIDTH is 1
+      {{"-DWIDTH=1+1", "-DWIDTH=3"}, "", 0, "012", "redefined"},  // as with gcc, the last wins
+      {{"-DWIDTH=2", "-D=1"}, "", 1, "01", "vorn: error: -D=1 does not start with a macro name"},
+      {{"-DWIDTH=2", "-D9"}, "", 1, "01", "vorn: error: -D9 does not start with a macro name"},
+      {{"-DWIDTH=2", "-Dx-y"}, "", 1, "01", "vorn: error: -Dx-y does not start with a macro name"},
+      {{"-DWIDTH=2", "-DV=a\nb"}, "", 1, "01", "vorn: error: the value of -DV holds a line break"},
+  };
+  for (const auto &c : cases) {
+    TempDir dir;
+    WriteFile("s.C", source);
+    if (!c.cfg.empty()) WriteFile("compiler.cfg", c.cfg);
+    std::vector<std::string> args = c.options;
+    args.insert(args.begin(), "-q");
+    args.push_back("s.C");
+    RunResult r = RunVorn(args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    // The values the loop printed, one a line between directives (also where a
+    // failed run removed the final source).
+    const std::string final = WrittenFinal("s");
+    std::istringstream lines(final.substr(0, final.find("#ifdef")));
+    std::string printed;
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("v", 0) == 0) printed += line.substr(1);
+    EXPECT_EQ(printed, c.line) << final;
+    EXPECT_NE(final.find("#ifdef WIDTH\nseen\n#endif\n"), std::string::npos) << final;
+    if (c.err.empty()) EXPECT_EQ(r.err, "");
+    else EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    // The defines stand first in the code file, one line each.
+    EXPECT_EQ(ReadFile("s_C.C").rfind("#define WIDTH ", 0), 0u);
+  }
 }

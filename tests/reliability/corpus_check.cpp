@@ -79,9 +79,10 @@ static std::string ToCrlf(const std::string &text) {
   return out;
 }
 
-// The final source without the directive lines vorn wrote for f.C.
+// The final source without the directive lines vorn wrote for f.C (which end in CR LF in a
+// CR LF file).
 static std::string StripDirectives(const std::string &text) {
-  static const std::regex directive("#line [0-9]+ \"f\\.C\"");
+  static const std::regex directive("#line [0-9]+ \"f\\.C\"\r?");
   std::string out;
   size_t at = 0;
   while (at < text.size()) {

@@ -6,7 +6,7 @@
 
 // Lines of the prologue in each generated file.
 constexpr int CodePrologueLines = 6;
-constexpr int MacroPrologueLines = 62;
+constexpr int MacroPrologueLines = 100;
 
 // A fresh directory that is the working directory while the object lives.
 class TempDir {

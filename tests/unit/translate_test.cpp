@@ -36,8 +36,10 @@ TEST(Translate, ScannerPieces) {
       {"##include<a.h>\n##include a.h\n##include <a.h\n",
        M(1, "include<a.h>") + M(2, "include a.h") + M(3, "include <a.h")},
       {"##int v" + longLine + ";\n", M(1, "int v" + longLine + ";")},  // longer than the buffer
-      {"x##y##z##.y++;##\n", D + T("x") + "\n" + "fprintf(stdcom,_printType(_ftype1(y)),y);" +
-                                 T("z") + "\ny++;" + NL},
+      // An embedded expression and inserted code each take a directive for the compiler.
+      {"x##y##z##.y++;##\n", D + T("x") + "\n#line 1 \"s.C\"\n" +
+                                 "fprintf(stdcom,_printType(_ftype1(y)),y);" + T("z") +
+                                 "\n#line 1 \"s.C\"\ny++;" + NL},
       {"a##a#b## $0 $(x) $12\n", D + T("a##a#b## $0 $(x) w2") + "\n" + NL},
       {"'a' '\\'' L'a' LL'a'\n", D + T("") + T("'a'") + T(" ") + T(R"('\\'')") + T(" ") +
                                      T("L'a'") + T(" L") + T("L'a'") + NL},
@@ -86,7 +88,7 @@ TEST(Translate, ScannerPieces) {
   for (const PieceCase &c : cases) {
     Generated g = Translate(c.source, {"w"});
     ASSERT_EQ(g.ok, 1) << c.source;
-    EXPECT_EQ(g.code, c.code + "fclose(stdcom);\n}\n") << "source: " << c.source;
+    EXPECT_EQ(g.code, c.code + "fclose(stdcom);\nreturn _printFailed;\n}\n") << "source: " << c.source;
     EXPECT_EQ(g.macro, c.macro) << "source: " << c.source;
   }
 }

@@ -6,4 +6,5 @@ fprintf(stdcom, "%c",'\t');fprintf(stdcom,"%s","// end");
 
 fprintf(stdcom,"\n");
 fclose(stdcom);
+return _printFailed;
 }

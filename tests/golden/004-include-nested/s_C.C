@@ -13,4 +13,5 @@ fprintf(stdcom,"%s","after b");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
 fprintf(stdcom,"%s","after a");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

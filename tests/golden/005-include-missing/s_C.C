@@ -3,4 +3,5 @@ fprintf(stdcom,"%s","a");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 4 \"s.C\"\n");
 fprintf(stdcom,"%s","b");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

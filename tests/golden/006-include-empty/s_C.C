@@ -3,4 +3,5 @@ fprintf(stdcom,"%s","x");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
 fprintf(stdcom,"%s","y");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

@@ -10,4 +10,5 @@ fprintf(stdcom,"%s","tail");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 9 \"s.C\"\n");
 fprintf(stdcom,"%s","last");
 fclose(stdcom);
+return _printFailed;
 }

@@ -4,4 +4,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","c = ");fprintf(stdcom,"%s","'\\0
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","w = p\\0q\\a\\\"u\rv;");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","r = \"x\ry\";");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

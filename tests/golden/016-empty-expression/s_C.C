@@ -3,6 +3,8 @@ fprintf(stdcom,"%s","a");
 fprintf(stdcom,"%s","b");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","c");
 fprintf(stdcom,"%s","d");
+#line 2 "s.C"
 fprintf(stdcom,"%s","e");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

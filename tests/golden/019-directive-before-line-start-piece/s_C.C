@@ -26,8 +26,10 @@ fprintf(stdcom, "%c",'\n');
 #line 11 "s.C"
 k++;
 fprintf(stdcom, "#line 12 \"s.C\"\n");
+#line 12 "s.C"
 fprintf(stdcom,_printType(_ftype1(k)),k);fprintf(stdcom, "%c",'\n');
 #line 13 "s.C"
 }
 fclose(stdcom);
+return _printFailed;
 }

@@ -7,6 +7,7 @@ fprintf(stdcom, "%c",'\n');
 int bb = 2;
 fprintf(stdcom, "#line 2 \"parts/b.inc\"\n");
 fprintf(stdcom,"%s","b ");
+#line 2 "parts/b.inc"
 fprintf(stdcom,_printType(_ftype1(bb)),bb);fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 1 \"parts/c.inc\"\n");
 fprintf(stdcom,"%s","c");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 1 \"w.h\"\n");
@@ -14,4 +15,5 @@ fprintf(stdcom,"%s","cwd w");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
 fprintf(stdcom,"%s","end");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

@@ -9,4 +9,5 @@ fprintf(stdcom,"%s","parts q");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 6 \"s.C\"\n");
 fprintf(stdcom,"%s","end");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

@@ -39,4 +39,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","#endif");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 31 \"s.C\"\n");
 fprintf(stdcom,"%s","int end = __LINE__;");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

@@ -6,4 +6,5 @@ fprintf(stdcom, "%c",'\\');fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","b");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 4 \"s.C\"\n");
 fprintf(stdcom,"%s","c");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

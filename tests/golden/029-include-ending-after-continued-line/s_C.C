@@ -7,4 +7,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
 fprintf(stdcom,"%s","b");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","c");
 fprintf(stdcom, "%c",'\n');fclose(stdcom);
+return _printFailed;
 }

@@ -1,0 +1,2 @@
+from include
+no newline
