@@ -135,7 +135,7 @@ TEST(Prologue, FloatingValuesPrintAsFloatingConstants) {
 TEST(Prologue, CStringGivesTheStringsBytes) {
   const std::string source =
       "##MSTART\nstatic char k[4];\nconst char *Strings[] = {\"say \\\"hi\\\"\", \"C:\\\\temp\\\\new\","
-      " \"??=x ??/ ??' ?\", \"a???b??\", \"caf\\xc3\\xa9 \\xe2\\x9c\\x93\", \"\\t\\n\\r\\x01\" \"7\", \"\"};\n"
+      " \"?\?=x ?\?/ ?\?' ?\", \"a?\?\?b?\?\", \"caf\\xc3\\xa9 \\xe2\\x9c\\x93\", \"\\t\\n\\r\\x01\" \"7\", \"\"};\n"
       "void Bytes(const char *s) { for (; *s; s++) fprintf(stdcom, \"%d,\", (unsigned char)*s); }\n"
       "##MEND\n#include <stdio.h>\n#include <string.h>\nstatic int bad;\n"
       "static void same(const char *lit, size_t n, const int *want) {\n"
