@@ -1,6 +1,6 @@
 # Vorn.cmake: runs Vorn on templates as part of a CMake build.
 #
-#   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [SAVE_TEMPS]
+#   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [NO_CACHE] [SAVE_TEMPS]
 #                 [TIMEOUT <seconds>] [ARGS <words>...] [INCLUDE_DIRS <folders>...]
 #                 [DEFINES <NAME[=VALUE]>...]
 #                 [DEPENDS <files>...])
@@ -14,6 +14,10 @@
 #   NO_COMPACT  write the generator program in Vorn's default, statement-per-
 #            piece form (--no-compact) instead of the compact form, which
 #            compiles many times faster and writes the same final source.
+#   NO_CACHE  compile every generator program afresh. By default compiled
+#            generator programs are kept in <build dir>/vorn-cache (--cache),
+#            so that a template whose macro code did not change runs again
+#            without a compile.
 #   SAVE_TEMPS  keep the generator program, its macro file and executable in
 #            <final source>.vorn/ (--save-temps=...) instead of a private
 #            folder that Vorn removes.
@@ -50,7 +54,7 @@
 include_guard(GLOBAL)
 
 function(vorn_generate output)
-  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT;SAVE_TEMPS" "SOURCE;TIMEOUT"
+  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT;NO_CACHE;SAVE_TEMPS" "SOURCE;TIMEOUT"
                         "ARGS;INCLUDE_DIRS;DEFINES;DEPENDS")
   if(CMAKE_VERSION VERSION_LESS 3.20)
     message(FATAL_ERROR "vorn_generate needs CMake 3.20 or newer (DEPFILE of custom commands)")
@@ -106,6 +110,9 @@ function(vorn_generate output)
   endif()
   if(VG_SAVE_TEMPS)
     list(APPEND form "--save-temps=${work}")
+  endif()
+  if(NOT VG_NO_CACHE)
+    list(APPEND form "--cache=${CMAKE_BINARY_DIR}/vorn-cache")
   endif()
 
   set(limit "")

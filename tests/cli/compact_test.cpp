@@ -3,6 +3,7 @@
 // must be those of the default form for every input, and the compact code file
 // must keep the limits it promises to other compilers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +25,7 @@ struct Outcome {
   RunResult run;
   std::string final, macro, code;
   std::string segments;   // the compact form's text segments
+  std::string left;       // the final source as the run left it
   bool compiled = false;  // gcc built the generator program
 };
 
@@ -32,13 +34,17 @@ std::string Contents(const std::string &name) {
   return fs::exists(name) ? ReadFile(name) : "<no file " + name + ">";
 }
 
-// Runs vorn on files in a directory of its own, in the default or the compact form.
-Outcome RunOn(const Files &files, std::vector<std::string> args, bool compact) {
+// Runs vorn on files in a directory of its own, in the default or the compact
+// form, with the cache folder cache when one is named.
+Outcome RunOn(const Files &files, std::vector<std::string> args, bool compact,
+              const std::string &cache = "") {
   TempDir dir;
   for (const auto &[name, text] : files) WriteFile(name, text);
   if (compact) args.insert(args.begin(), "--compact");
+  if (!cache.empty()) args.insert(args.begin(), "--cache=" + cache);
   Outcome o;
   o.run = RunVorn(args);
+  o.left = Contents("s_new.C");
   o.final = WrittenFinal("s");
   o.macro = Contents("s_M.mac");
   o.code = Contents("s_C.C");
@@ -78,9 +84,15 @@ std::string Parting(const std::string &plain, const std::string &compact) {
 // own messages name lines of the code file, which differ between the forms,
 // so standard error is compared only where the default form compiled, and
 // without the compiler's warnings.
+// The compact runs go through a cache, first cold (the program is compiled and
+// stored), then warm (the stored program runs): the warm run must leave what
+// the cold one left.
 void ExpectSameRun(const std::string &what, const Files &files,
                    const std::vector<std::string> &args) {
-  const Outcome plain = RunOn(files, args, false), compact = RunOn(files, args, true);
+  static int inputs = 0;  // a cache of its own for each input, so that the first run compiles
+  const std::string cache = testing::TempDir() + "vorn-compact-cache-" + std::to_string(getpid()) +
+                            "-" + std::to_string(++inputs);
+  const Outcome plain = RunOn(files, args, false), compact = RunOn(files, args, true, cache);
   const std::pair<const char *, std::pair<std::string, std::string>> parts[] = {
       {"final source", {plain.final, compact.final}},
       {"macro file", {plain.macro, compact.macro}},
@@ -92,6 +104,19 @@ void ExpectSameRun(const std::string &what, const Files &files,
     const std::string parting = Parting(texts.first, texts.second);
     if (!parting.empty()) ADD_FAILURE() << what << ": " << part << " differs " << parting;
   }
+  if (!compact.compiled) return;
+  const Outcome warm = RunOn(files, args, true, cache);
+  const std::pair<const char *, std::pair<std::string, std::string>> again[] = {
+      {"final source", {compact.left, warm.left}},
+      {"standard output", {compact.run.out, warm.run.out}},
+      {"exit status", {std::to_string(compact.run.status), std::to_string(warm.run.status)}},
+      {"standard error", {WithoutCompilerNotes(compact.run.err), warm.run.err}}};
+  for (const auto &[part, texts] : again) {
+    const std::string parting = Parting(texts.first, texts.second);
+    if (!parting.empty()) ADD_FAILURE() << what << ", warm cache: " << part << " differs " << parting;
+  }
+  if (warm.compiled) ADD_FAILURE() << what << ": the warm cache compiled again";
+  fs::remove_all(cache);
 }
 
 // Every regular file of the working directory.

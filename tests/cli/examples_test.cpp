@@ -65,6 +65,9 @@ TEST(Examples, MakefilePatternRuleBuildsAndTracksParts) {
   ASSERT_EQ(Shell(make + " >make.out 2>&1"), 0) << ReadFile("make.out");
   EXPECT_NE(ReadFile("make.out").find("--depfile=vm.gen.h.d --output=vm.gen.h vm.C"), std::string::npos)
       << ReadFile("make.out");
+  // The rules keep the compiled generator programs: one entry a template.
+  EXPECT_EQ(Shell("test $(ls .vorn-cache/*.mf | wc -l) -eq 5"), 0)
+      << ReadFile("make.out");
   EXPECT_EQ(ReadFile("make.out").find("crc32.C"), std::string::npos) << ReadFile("make.out");
 }
 

@@ -43,6 +43,8 @@ TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
     EXPECT_EQ(ReadFile("b/weekdays.c.vorn/weekdays_C.C").find("fwrite("), std::string::npos);
     EXPECT_NE(ReadFile("b/weekdays.c.vorn/weekdays_C.C").find("fprintf(stdcom"), std::string::npos);
     EXPECT_EQ(Shell("ls -d b/powers.c.vorn 2>/dev/null"), 2);
+    // The compiled generator programs are kept in the build tree's cache.
+    EXPECT_EQ(Shell("test $(ls b/vorn-cache/*.mf | wc -l) -eq 2"), 0);
     // TIMEOUT reaches Vorn's command line.
     EXPECT_EQ(Shell("grep -rqs -e --timeout=60 b/build.ninja b/CMakeFiles"), 0);
     // Vorn ran in the templates' directory and wrote nothing there.
