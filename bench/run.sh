@@ -162,21 +162,24 @@ bench() {  # name
   echo "== $n: $(wc -c < "${tmpl[$n]}") bytes, $(wc -l < "${tmpl[$n]}") lines"
   "${to[@]}" hyperfine -N --style basic --runs "$runs" --warmup "$warmup" --output "$d/stdout.txt" \
     --export-json hf.json --export-markdown hf.md "${hf[@]}" "${cmds[@]}" || return 1
-  # The default form, once: its final source against those of --compact.
-  rm -rf temps-default
+  # The default form, once, as vorn has always run (no --output, so that its code file
+  # names the final source NAME_new.C and not a temporary file of a random name): its
+  # final source against those of --compact.
+  local base=${tmpl[$n]%.C}
+  rm -f "${base}_C.C" "${base}_new.C"
   # shellcheck disable=SC2086
   if (ulimit -v $((cap_gb * 1024 * 1024)); /usr/bin/time -f '%e %M' -o default.txt \
-        "${to[@]}" $V -q --no-compact --save-temps=temps-default --output=out-default.c ${targs[$n]}); then
-    if cmp -s out-default.c out-cold.c && cmp -s out-default.c out-warm.c; then
+        "${to[@]}" $V -q --no-compact ${targs[$n]}); then
+    if cmp -s "${base}_new.C" out-cold.c && cmp -s "${base}_new.C" out-warm.c; then
       echo "same=yes" >> default.txt
     else
       echo "same=no" >> default.txt; echo "run.sh: $n: the two forms' final sources differ" >&2
     fi
-    sha256sum "${tmpl[$n]}" out-default.c temps-default/*_C.C | awk '{ print "sha256", $1 }' >> default.txt
+    sha256sum "${tmpl[$n]}" "${base}_new.C" "${base}_C.C" | awk '{ print "sha256", $1 }' >> default.txt
   else
     echo "failed" > default.txt; echo "run.sh: $n: the default form did not finish" >&2
   fi
-  rm -rf temps-default cache-cold cache-warm
+  rm -rf cache-cold cache-warm "${base}_C.exe"
 }
 t0=$(date +%s)
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -192,6 +195,7 @@ done
   echo "date=$(date -u '+%Y-%m-%d %H:%M UTC')"
   echo "duration=$(( $(date +%s) - t0 ))"
   echo "commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+  echo "dirty=$(git -C "$root" status --porcelain -- src CMakeLists.txt 2>/dev/null | wc -l)"
   echo "cpu=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(nproc) cores"
   echo "load=$load_start at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end"
   echo "cache=$cache"

@@ -32,7 +32,7 @@ def ms(s):
 
 
 def mb(kib):
-    return f"{kib * 1024 / 1e6:.1f} MB"
+    return f"{kib * 1024 / 1e6:,.1f} MB"
 
 
 inp = {}
@@ -73,8 +73,10 @@ out = []
 p = out.append
 p("# Vorn benchmark results")
 p("")
+dirty = int(meta.get("dirty", "0"))
 p(f"Made by `bench/run.sh` on {meta['date']} ({meta['mode']} run, {meta['duration']} s) at commit "
-  f"{meta['commit']}; {meta['vorn']}.")
+  f"{meta['commit']}" + (f" with {dirty} uncommitted changes in src/ and CMakeLists.txt" if dirty else "")
+  + f"; {meta['vorn']}.")
 p("")
 if not cache:
     p("**This vorn has no `--cache=DIR`: the rows \"empty cache\" and \"warm cache\" are the same "
@@ -92,8 +94,8 @@ p("- peak memory: GNU time's `%M` of one more run, the largest resident set of o
   "(vorn, gcc's cc1plus, as, ld, the generator program); MB = 10^6 bytes")
 p("- empty cache: a new empty folder for every run (hyperfine's `--prepare`); warm cache: filled by a "
   "run before the warm-up runs")
-p("- not timed: the default form (`--no-compact`) once on each input, to check its final source; its "
-  "time and peak memory are of that one run")
+p("- not timed: the default form once on each input (`vorn -q --no-compact TEMPLATE`, which writes "
+  "NAME_new.C), to check its final source; its time and peak memory are of that one run")
 p("")
 
 # ---- targets ---------------------------------------------------------------
