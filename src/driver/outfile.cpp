@@ -81,11 +81,13 @@ static std::string FinalBeside(const std::string &output) {
   return pattern;
 }
 
+int MakeTempsFolder(const RunNames &names) {
+  if (names.tempsDir.empty() || mkdir(names.tempsDir.c_str(), 0777) == 0 || errno == EEXIST) return 1;
+  VornError("cannot create the folder " + names.tempsDir + ": " + strerror(errno));
+  return 0;
+}
+
 static int MakeFolders(RunNames &names) {
-  if (!names.tempsDir.empty() && mkdir(names.tempsDir.c_str(), 0777) != 0 && errno != EEXIST) {
-    VornError("cannot create the folder " + names.tempsDir + ": " + strerror(errno));
-    return 0;
-  }
   std::string pattern = TempRoot() + "/vorn-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) {
     VornError("cannot create a folder in " + TempRoot() + ": " + strerror(errno));

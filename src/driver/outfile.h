@@ -16,6 +16,8 @@ void TakeStdout();
 // Names the intermediate files that --save-temps places and no option named:
 // in its folder, or (without a folder, in an --output run) beside the template.
 void PlaceTemps(RunNames &names);
+// Creates the --save-temps folder when it is not there; 0 after reporting a failure.
+int MakeTempsFolder(const RunNames &names);
 // Creates the private folder, names the files no option named in it, and
 // creates the temporary final source; 0 after reporting a failure.
 int PrepareOutput(RunNames &names);

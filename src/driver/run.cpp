@@ -194,7 +194,7 @@ static std::string FolderOf(const std::string &path) {
 static int Run(RunNames &names) {
   PlaceTemps(names);
   if (names.output.empty()) DeriveNames(names);
-  if (NamesClash(names)) return 1;
+  if (NamesClash(names) || !MakeTempsFolder(names)) return 1;
   if (!names.output.empty()) {
     FinalIsScratch = 1;
     if (!PrepareOutput(names)) {

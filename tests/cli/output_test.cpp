@@ -154,6 +154,10 @@ TEST(Output, SavedTempsShowTheFormOfTheGeneratorProgram) {
   EXPECT_NE(ReadFile("c/t_C.C").find("fwrite("), std::string::npos);
   EXPECT_EQ(ReadFile("d/t_C.C").find("fwrite("), std::string::npos);
   EXPECT_EQ(ReadFile("c.c"), ReadFile("d.c"));
+  // --save-temps=DIR without --output puts the designed names in DIR, which it makes.
+  ASSERT_EQ(RunWithTmp({"-q", "--save-temps=e", "t.C"}).status, 0);
+  EXPECT_NE(ReadFile("e/t_C.C").find("stdcom = fopen(\"t_new.C\",\"w\");"), std::string::npos);
+  EXPECT_EQ(ReadFile("t_new.C"), ReadFile("d.c"));
   // A run without --output keeps the designed form and names.
   ASSERT_EQ(RunWithTmp({"-q", "t.C"}).status, 0);
   EXPECT_EQ(ReadFile("t_C.C").find("fwrite("), std::string::npos);
