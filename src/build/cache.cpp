@@ -21,7 +21,8 @@
 
 std::string CacheDir;
 
-static std::string PendingKey;  // the key of the last lookup
+static std::string PendingKey;   // the key of the last lookup
+static std::string PendingLines; // the same key with the "#line" numbers left out
 
 std::string HashHex(const std::string &bytes) {
   unsigned long long fnv = 1469598103934665603ull, mix = 0x9E3779B97F4A7C15ull ^ bytes.size();
@@ -54,9 +55,27 @@ static std::string Identity(const char *program) {
 
 static std::string Setting(const char *value) { return value != nullptr ? value : "(none)"; }
 
-// What the key is made of, besides the headers.
+// The text with the number of each "#line" line left out.
+static std::string WithoutLineNumbers(const std::string &text) {
+  std::string out;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    if (text.compare(at, 6, "#line ") == 0) {
+      size_t quote = text.find('"', at);
+      out += quote < end ? "#line " + text.substr(quote, end - quote) : std::string("#line\n");
+    } else {
+      out.append(text, at, end - at);
+    }
+    at = end;
+  }
+  return out;
+}
+
+// What the key is made of, besides the headers; without line numbers when blind.
 static std::string KeyText(const std::string &code, const std::string &macro,
-                           const std::vector<std::string> &extras) {
+                           const std::vector<std::string> &extras, bool blind = false) {
   std::string text = "vorn-cache 1\n";
   for (const char *value : {compiler1, compiler2, linker1, linker2, ext_src, ext_obj, ext_exe})
     text += Setting(value) + "\n";
@@ -64,8 +83,10 @@ static std::string KeyText(const std::string &code, const std::string &macro,
   text += Identity(compiler1) + "\n" + Identity(linker1) + "\n";
   for (const std::string &word : extras) text += word + "\n";
   std::string bytes;
-  text += "code " + (Slurp(code, bytes) ? HashHex(bytes) : "-") + "\n";
-  text += "macro " + (Slurp(macro, bytes) ? HashHex(bytes) : "-") + "\n";
+  for (const std::string *file : {&code, &macro}) {
+    bool read = Slurp(*file, bytes);
+    text += (read ? HashHex(blind ? WithoutLineNumbers(bytes) : bytes) : "-") + "\n";
+  }
   return text;
 }
 
@@ -90,13 +111,40 @@ static bool ManifestHolds(const std::string &manifest, const std::string &exe) {
   return program;
 }
 
+// The program of entry key when its manifest still holds; empty otherwise.
+static std::string CheckedEntry(const std::string &key) {
+  std::string manifest, exe = EntryPath(key, ".exe");
+  if (!Slurp(EntryPath(key, ".mf"), manifest) || !ManifestHolds(manifest, exe)) return "";
+  utime(EntryPath(key, ".mf").c_str(), nullptr);
+  return exe;
+}
+
 std::string CachedProgram(const std::string &code, const std::string &macro,
                           const std::vector<std::string> &extras) {
   PendingKey = HashHex(KeyText(code, macro, extras));
-  std::string manifest, exe = EntryPath(PendingKey, ".exe");
-  if (!Slurp(EntryPath(PendingKey, ".mf"), manifest) || !ManifestHolds(manifest, exe)) return "";
-  utime(EntryPath(PendingKey, ".mf").c_str(), nullptr);
-  return exe;
+  PendingLines = HashHex(KeyText(code, macro, extras, true));
+  return CheckedEntry(PendingKey);
+}
+
+// A line of "lines" files: the key of an entry made from the same code with
+// other "#line" numbers, and the hash of that compile's token stream.
+static bool LineEntry(std::string &key, std::string &tokens) {
+  std::string line;
+  if (!Slurp(EntryPath(PendingLines, ".lines"), line) || line.size() != 66) return false;
+  key = line.substr(0, 32);
+  tokens = line.substr(33, 32);
+  return true;
+}
+
+std::string LineShiftedTokens() {
+  std::string key, tokens;
+  return LineEntry(key, tokens) ? tokens : "";
+}
+
+std::string LineShiftedProgram(const std::string &tokens) {
+  std::string key, stored;
+  if (tokens.empty() || !LineEntry(key, stored) || stored != tokens) return "";
+  return CheckedEntry(key);
 }
 
 // The words of a make rule after its target: backslash-newline joins lines,
@@ -144,12 +192,13 @@ static void Trim() {
   for (const fs::directory_entry &entry : fs::directory_iterator(CacheDir, err)) {
     total += entry.is_regular_file(err) ? entry.file_size(err) : 0;
     std::string name = entry.path().string();
-    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".mf") == 0)
-      entries.push_back({entry.last_write_time(err), name.substr(0, name.size() - 3)});
+    for (const std::string suffix : {".mf", ".lines"})
+      if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        entries.push_back({entry.last_write_time(err), name.substr(0, name.size() - suffix.size())});
   }
   std::sort(entries.begin(), entries.end());
   for (size_t i = 0; total > CacheLimit && i < entries.size(); i++) {
-    for (const char *suffix : {".mf", ".exe"}) {
+    for (const char *suffix : {".mf", ".exe", ".lines"}) {
       std::uintmax_t size = fs::file_size(entries[i].second + suffix, err);
       if (fs::remove(entries[i].second + suffix, err)) total -= err ? 0 : size;
     }
@@ -157,7 +206,7 @@ static void Trim() {
 }
 
 void StoreProgram(const std::string &exe, const std::string &deps, const std::string &code,
-                  const std::string &macro) {
+                  const std::string &macro, const std::string &tokens) {
   std::string rule, program, bytes;
   if (PendingKey.empty() || !Slurp(deps, rule) || !Slurp(exe, program)) return;
   std::string manifest = "vorn-cache-entry 1\n";
@@ -171,7 +220,9 @@ void StoreProgram(const std::string &exe, const std::string &deps, const std::st
   manifest += HashHex(program) + " @program\n";
   std::error_code err;
   std::filesystem::create_directories(CacheDir, err);
-  if (Place(program, EntryPath(PendingKey, ".exe"), 0755) &&
-      Place(manifest, EntryPath(PendingKey, ".mf"), 0644))
-    Trim();
+  if (!Place(program, EntryPath(PendingKey, ".exe"), 0755) ||
+      !Place(manifest, EntryPath(PendingKey, ".mf"), 0644))
+    return;
+  if (!tokens.empty()) Place(PendingKey + " " + tokens + "\n", EntryPath(PendingLines, ".lines"), 0644);
+  Trim();
 }

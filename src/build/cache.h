@@ -18,10 +18,18 @@ constexpr unsigned long long CacheLimit = 256ull << 20; // bytes DIR may hold; p
 // settings and extra compile words, checked whole; empty on a miss.
 std::string CachedProgram(const std::string &code, const std::string &macro,
                           const std::vector<std::string> &extras);
+// After a miss: the hash of the compile's token stream that a program made from the
+// same code with other "#line" numbers was stored with; empty when there is none.
+std::string LineShiftedTokens();
+// That program, checked whole, when tokens (the hash of the current code's token
+// stream) is the one it was stored with; empty otherwise.
+std::string LineShiftedProgram(const std::string &tokens);
 // After a successful compile on a miss: stores exe under the key of the last
 // lookup, with the headers named in the compiler's dependency file deps (the
-// code file and the macro file left out); then trims DIR to CacheLimit.
+// code file and the macro file left out), and, when tokens is not empty, as the
+// program of that token stream for the same code with other "#line" numbers;
+// then trims DIR to CacheLimit.
 void StoreProgram(const std::string &exe, const std::string &deps, const std::string &code,
-                  const std::string &macro);
+                  const std::string &macro, const std::string &tokens);
 // Two independent 64-bit hashes of bytes, as 32 hexadecimal digits.
 std::string HashHex(const std::string &bytes);

@@ -8,6 +8,7 @@
 // signal never finds the child started but not yet known.
 #include "build/process.h"
 
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -82,8 +83,10 @@ static sigset_t HeldSignals() {
 // In the child: a group of its own, Vorn's handlers gone, ended should Vorn die.
 [[noreturn]] static void StartChild(const char *program, char *const argv[],
                                     const std::string &diagnostic, pid_t parent,
-                                    const sigset_t &mask) {
+                                    const sigset_t &mask, bool silent) {
   setpgid(0, 0);
+  int null = silent ? open("/dev/null", O_WRONLY) : -1;
+  if (null >= 0) dup2(null, STDOUT_FILENO), dup2(null, STDERR_FILENO), close(null);
 #ifdef PR_SET_PDEATHSIG
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() != parent) _exit(127);
@@ -110,7 +113,7 @@ static int WaitChild(pid_t pid) {
 }
 
 int RunChild(const char *program, const std::vector<std::string> &args,
-             const std::string &diagnostic) {
+             const std::string &diagnostic, bool silent) {
   std::vector<char *> argv;
   for (const std::string &word : args) argv.push_back(const_cast<char *>(word.c_str()));
   argv.push_back(nullptr);
@@ -120,7 +123,7 @@ int RunChild(const char *program, const std::vector<std::string> &args,
   sigprocmask(SIG_BLOCK, &held, &mask);
   pid_t parent = getpid();
   pid_t pid = fork();
-  if (pid == 0) StartChild(program, argv.data(), diagnostic, parent, mask);
+  if (pid == 0) StartChild(program, argv.data(), diagnostic, parent, mask, silent);
   if (pid > 0) {
     setpgid(pid, pid);
     ChildGroup = pid;

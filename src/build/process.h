@@ -18,5 +18,6 @@ void InstallStopHandlers();
 // Starts program with args (args[0] first) in a group of its own and waits for it;
 // the raw wait status, or -1 when it could not be started, -2 when the wait failed.
 // A run stopped by a signal meanwhile does not return: it ends through DieStopped.
+// silent sends the child's standard output and standard error to /dev/null.
 int RunChild(const char *program, const std::vector<std::string> &args,
-             const std::string &diagnostic);
+             const std::string &diagnostic, bool silent = false);

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -153,6 +155,44 @@ int exec_compiler(const char *codeName, const char *exeName) {
 
 int call_cc(const char *codeName, const char *exeName) { return exec_compiler(codeName, exeName); }
 
+// The hash of the compile's token stream for code, without line markers, or
+// empty when it cannot be made or the code asks for its own line (__builtin_LINE,
+// behind std::source_location), which the stream does not show.
+static std::string TokensOf(const std::string &code, const std::string &scratch) {
+  std::vector<std::string> args =
+      execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, code.c_str(), scratch.c_str());
+  for (size_t i = 1; i + 1 < args.size(); i++)
+    if (args[i] == "-o") args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+  args.insert(args.begin() + 1, CompileExtras.begin(), CompileExtras.end());
+  args.insert(args.end(), {"-E", "-P", "-o", scratch});
+  RemoveOnStop(scratch);
+  int status = RunChild(compiler1, args, "", true);
+  std::string tokens;
+  std::ifstream in(scratch, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (status == 0 && in && text.find("__builtin_LINE") == std::string::npos) tokens = HashHex(text);
+  remove(scratch.c_str());
+  KeepOnStop(scratch);
+  return tokens;
+}
+
+// Compiles on a cache miss, listing the headers the compile reads for the
+// entry's manifest, and stores the program.
+static int CompileAndStore(const std::string &code, const std::string &macro,
+                           const std::string &exeName, const std::string &tokens) {
+  std::string deps = exeName + ".d";
+  std::vector<std::string> saved = CompileExtras;
+  CompileExtras.insert(CompileExtras.end(), {"-MD", "-MF", deps});
+  RemoveOnStop(deps);
+  int built = call_cc(code.c_str(), exeName.c_str());
+  CompileExtras = saved;
+  if ((built & 0xFFFF) == 0)
+    StoreProgram(exeName, deps, code, macro, tokens.empty() ? TokensOf(code, exeName + ".ii") : tokens);
+  remove(deps.c_str());
+  KeepOnStop(deps);
+  return built;
+}
+
 int BuildProgram(const std::string &code, const std::string &macro, const std::string &exeName,
                  std::string &program) {
   program = exeName;
@@ -160,22 +200,16 @@ int BuildProgram(const std::string &code, const std::string &macro, const std::s
     VornWarning("--cache needs a compiler of gcc's family, which lists the headers it reads; "
                 "compiling without the cache");
   if (CacheDir.empty() || !CompilerTakesGccOptions()) return call_cc(code.c_str(), exeName.c_str());
-  std::string cached = CachedProgram(code, macro, CompileExtras);
-  if (!cached.empty()) {
-    program = cached;
-    return 0;
+  std::string cached = CachedProgram(code, macro, CompileExtras), tokens;
+  // The same code with other "#line" numbers: its program serves when the
+  // compiler sees the same tokens, which no line number then reaches.
+  if (cached.empty() && !LineShiftedTokens().empty()) {
+    tokens = TokensOf(code, exeName + ".ii");
+    cached = LineShiftedProgram(tokens);
   }
-  // The compile lists the headers it reads, for the entry's manifest.
-  std::string deps = exeName + ".d";
-  std::vector<std::string> saved = CompileExtras;
-  CompileExtras.insert(CompileExtras.end(), {"-MD", "-MF", deps});
-  RemoveOnStop(deps);
-  int built = call_cc(code.c_str(), exeName.c_str());
-  CompileExtras = saved;
-  if ((built & 0xFFFF) == 0) StoreProgram(exeName, deps, code, macro);
-  remove(deps.c_str());
-  KeepOnStop(deps);
-  return built;
+  if (cached.empty()) return CompileAndStore(code, macro, exeName, tokens);
+  program = cached;
+  return 0;
 }
 
 const char *GeneratorPath(const char *exeName) {
