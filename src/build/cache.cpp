@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "build/settings.h"
+#include "build/wholefile.h"
 
 std::string CacheDir;
 
@@ -36,14 +37,6 @@ std::string HashHex(const std::string &bytes) {
   return text;
 }
 
-static bool Slurp(const std::string &path, std::string &text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
-  return !in.bad();
-}
 
 // A program's identity: its path, size and modification time.
 static std::string Identity(const char *program) {
@@ -84,7 +77,7 @@ static std::string KeyText(const std::string &code, const std::string &macro,
   for (const std::string &word : extras) text += word + "\n";
   std::string bytes;
   for (const std::string *file : {&code, &macro}) {
-    bool read = Slurp(*file, bytes);
+    bool read = ReadWholeFile(*file, bytes);
     text += (read ? HashHex(blind ? WithoutLineNumbers(bytes) : bytes) : "-") + "\n";
   }
   return text;
@@ -105,7 +98,7 @@ static bool ManifestHolds(const std::string &manifest, const std::string &exe) {
     if (space != 32) return false;
     std::string path = line.substr(33);
     if (path == "@program") program = true;
-    if (!Slurp(path == "@program" ? exe : path, bytes) || HashHex(bytes) != line.substr(0, 32))
+    if (!ReadWholeFile(path == "@program" ? exe : path, bytes) || HashHex(bytes) != line.substr(0, 32))
       return false;
   }
   return program;
@@ -114,7 +107,7 @@ static bool ManifestHolds(const std::string &manifest, const std::string &exe) {
 // The program of entry key when its manifest still holds; empty otherwise.
 static std::string CheckedEntry(const std::string &key) {
   std::string manifest, exe = EntryPath(key, ".exe");
-  if (!Slurp(EntryPath(key, ".mf"), manifest) || !ManifestHolds(manifest, exe)) return "";
+  if (!ReadWholeFile(EntryPath(key, ".mf"), manifest) || !ManifestHolds(manifest, exe)) return "";
   utime(EntryPath(key, ".mf").c_str(), nullptr);
   return exe;
 }
@@ -130,7 +123,7 @@ std::string CachedProgram(const std::string &code, const std::string &macro,
 // other "#line" numbers, and the hash of that compile's token stream.
 static bool LineEntry(std::string &key, std::string &tokens) {
   std::string line;
-  if (!Slurp(EntryPath(PendingLines, ".lines"), line) || line.size() != 66) return false;
+  if (!ReadWholeFile(EntryPath(PendingLines, ".lines"), line) || line.size() != 66) return false;
   key = line.substr(0, 32);
   tokens = line.substr(33, 32);
   return true;
@@ -208,13 +201,13 @@ static void Trim() {
 void StoreProgram(const std::string &exe, const std::string &deps, const std::string &code,
                   const std::string &macro, const std::string &tokens) {
   std::string rule, program, bytes;
-  if (PendingKey.empty() || !Slurp(deps, rule) || !Slurp(exe, program)) return;
+  if (PendingKey.empty() || !ReadWholeFile(deps, rule) || !ReadWholeFile(exe, program)) return;
   std::string manifest = "vorn-cache-entry 1\n";
   std::error_code same;
   for (const std::string &path : RuleWords(rule)) {
     namespace fs = std::filesystem;
     if (fs::equivalent(path, code, same) || fs::equivalent(path, macro, same)) continue;
-    if (!Slurp(path, bytes)) return;  // a header that cannot be read again cannot be checked
+    if (!ReadWholeFile(path, bytes)) return;  // a header that cannot be read again cannot be checked
     manifest += HashHex(bytes) + " " + path + "\n";
   }
   manifest += HashHex(program) + " @program\n";

@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +23,7 @@
 #include "build/cmdline.h"
 #include "build/process.h"
 #include "build/settings.h"
+#include "build/wholefile.h"
 #include "driver/cleanup.h"
 #include "driver/diagnostics.h"
 #include "generator/codeform.h"
@@ -110,34 +109,42 @@ static void Report(int result, const PassMessages &messages, const std::string &
 
 static std::string BaseName(const std::string &path) { return path.substr(path.rfind('/') + 1); }
 
-// A name of gcc's family: gcc, g++, cc, c++, clang, clang++, with a prefix ending in '-'
-// (x86_64-linux-gnu-gcc) or a version after one (gcc-12, clang++-14).
-static bool GccName(const std::string &name) {
-  for (const char *known : {"gcc", "g++", "cc", "c++", "clang", "clang++"}) {
-    for (size_t at = name.find(known); at != std::string::npos; at = name.find(known, at + 1)) {
-      size_t end = at + strlen(known);
-      bool before = at == 0 || name[at - 1] == '-';
-      bool after = end == name.size() || (name[end] == '-' && isdigit(static_cast<unsigned char>(name[end + 1 < name.size() ? end + 1 : end])));
-      if (before && after) return true;
-    }
-  }
+// A name of gcc's family: gcc, g++, cc, c++, clang, clang++, after a prefix ending in '-'
+// (x86_64-linux-gnu-gcc) and before a version (gcc-12, clang++-14).
+static bool GccName(std::string name) {
+  size_t dash = name.rfind('-');
+  if (dash != std::string::npos && dash + 1 < name.size() && isdigit(static_cast<unsigned char>(name[dash + 1])))
+    name.resize(dash);
+  name = name.substr(name.rfind('-') + 1);
+  for (const char *known : {"gcc", "g++", "cc", "c++", "clang", "clang++"})
+    if (name == known) return true;
   return false;
+}
+
+// Where the compiler's own name stands among the compile line's words: first,
+// or second behind a wrapper such as ccache.
+static size_t CompilerWord(const std::vector<std::string> &words) {
+  std::string first = words.empty() ? "" : BaseName(words[0]);
+  return (first == "ccache" || first == "distcc") && words.size() > 1 ? 1 : 0;
 }
 
 int CompilerTakesGccOptions() {
   if (compiler2 == nullptr) return 0;
   std::vector<std::string> words = breakLine(compiler2);
-  if (words.empty()) return 0;
-  std::string first = BaseName(words[0]);
-  if ((first == "ccache" || first == "distcc") && words.size() > 1) first = BaseName(words[1]);
-  return GccName(first);
+  return !words.empty() && GccName(BaseName(words[CompilerWord(words)]));
+}
+
+// The compile line's words with CompileExtras right after the compiler's name.
+static std::vector<std::string> WithExtras(std::vector<std::string> args) {
+  if (args.empty() || !CompilerTakesGccOptions()) return args;
+  args.insert(args.begin() + static_cast<long>(CompilerWord(args)) + 1, CompileExtras.begin(),
+              CompileExtras.end());
+  return args;
 }
 
 int exec_compiler(const char *codeName, const char *exeName) {
   std::vector<std::string> args =
-      execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
-  if (!args.empty() && CompilerTakesGccOptions())
-    args.insert(args.begin() + 1, CompileExtras.begin(), CompileExtras.end());
+      WithExtras(execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName));
   std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
   int result = RunPass(compiler1, args, diagnostic);
   Report(result, CompileMessages, std::string("compiling ") + codeName,
@@ -163,14 +170,13 @@ static std::string TokensOf(const std::string &code, const std::string &scratch)
       execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, code.c_str(), scratch.c_str());
   for (size_t i = 1; i + 1 < args.size(); i++)
     if (args[i] == "-o") args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
-  args.insert(args.begin() + 1, CompileExtras.begin(), CompileExtras.end());
+  args = WithExtras(args);
   args.insert(args.end(), {"-E", "-P", "-o", scratch});
   RemoveOnStop(scratch);
   int status = RunChild(compiler1, args, "", true);
-  std::string tokens;
-  std::ifstream in(scratch, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (status == 0 && in && text.find("__builtin_LINE") == std::string::npos) tokens = HashHex(text);
+  std::string tokens, text;
+  if (status == 0 && ReadWholeFile(scratch, text) && text.find("__builtin_LINE") == std::string::npos)
+    tokens = HashHex(text);
   remove(scratch.c_str());
   KeepOnStop(scratch);
   return tokens;

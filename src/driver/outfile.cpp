@@ -14,6 +14,7 @@
 
 #include "build/cmdline.h"
 #include "build/settings.h"
+#include "build/wholefile.h"
 #include "driver/cleanup.h"
 #include "driver/diagnostics.h"
 #include "generator/codeform.h"
@@ -121,15 +122,6 @@ int PrepareOutput(RunNames &names) {
   return 1;
 }
 
-// A whole file; false when it cannot be read.
-static bool Slurp(const std::string &path, std::string &text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
-  return !in.bad();
-}
 
 // Line number (from 1) of the first line where a and b differ, and that line of each.
 static int FirstDifference(const std::string &a, const std::string &b, std::string &lineA,
@@ -152,7 +144,7 @@ static int FirstDifference(const std::string &a, const std::string &b, std::stri
 
 static int Check(const RunNames &names, const std::string &generated) {
   std::string present;
-  if (!Slurp(names.output, present)) {
+  if (!ReadWholeFile(names.output, present)) {
     fprintf(stderr, "vorn: check: %s is missing (%s generates %zu bytes)\n", names.output.c_str(),
             names.input.c_str(), generated.size());
     return CheckDiffers;
@@ -184,7 +176,7 @@ static int SendToStdout(const std::string &text) {
 // Moves the final source to the output unless the output already holds it.
 static int Replace(const RunNames &names, const std::string &generated) {
   std::string present;
-  if (Slurp(names.output, present) && present == generated) return 0;
+  if (ReadWholeFile(names.output, present) && present == generated) return 0;
   if (rename(names.final.c_str(), names.output.c_str()) == 0) return 0;
   VornError("cannot write " + names.output + ": " + strerror(errno));
   return 1;
@@ -199,7 +191,7 @@ static void RemoveScratch(const RunNames &names) {
 int DeliverOutput(const RunNames &names) {
   std::string generated;
   int status = 1;
-  if (!Slurp(names.final, generated))
+  if (!ReadWholeFile(names.final, generated))
     VornError("cannot read the final source " + names.final + ": " + strerror(errno));
   else if (names.check)
     status = Check(names, generated);

@@ -102,4 +102,11 @@ TEST(Ccache, CompileToObjectAndLinkRecipe) {
               std::string::npos);
   }
   EXPECT_EQ(Shell("ccache --print-stats | grep -Eq '^(direct|preprocessed)_cache_hit\t1$'"), 0);
+  // Vorn's own options for the compile (the template's folder for a code file in
+  // a private folder, the header list for --cache) go behind ccache, to gcc.
+  for (int run = 0; run < 2; run++) {
+    RunResult r = RunVorn({"-q", "--cache=vc", "--output=sq.c", "squares.C"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile("sq.c"), ReadFile("squares_new.C"));
+  }
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "build/cmdline.h"
+#include "build/settings.h"
+#include "build/steps.h"
 
 using Words = std::vector<std::string>;
 
@@ -48,4 +50,20 @@ TEST(ExecLineDeathTest, NoFirstExtensionEndsTheProcess) {
   for (auto &c : cases)
     EXPECT_EXIT(execLine("cc %s", c.flags, c.src, c.obj, "exe", "f", "g"),
                 testing::ExitedWithCode(1), "^Result extensions not specified\n$") << c.flags;
+}
+
+// Compile lines whose program takes gcc's options (-iquote, -MD, -E) get them;
+// others are left as they are, and the cache is not used with them.
+TEST(CompileLine, GccFamilyByProgramName) {
+  const struct { const char *format; int gcc; } cases[] = {
+      {"gcc %s -o %s -lm", 1}, {"g++ %s -o %s", 1}, {"clang++ %s -o %s", 1}, {"cc %s", 1},
+      {"/usr/bin/x86_64-linux-gnu-gcc-12 %s", 1}, {"clang++-14 %s", 1}, {"ccache gcc -c %s", 1},
+      {"distcc /opt/bin/c++ -c %s", 1}, {"cl /c %s", 0}, {"gccx %s", 0}, {"tcc %s", 0},
+      {"ccache cl %s", 0}, {"my-gcc-wrapper %s", 0}, {"", 0}};
+  const char *saved = compiler2;
+  for (auto &c : cases) {
+    compiler2 = c.format;
+    EXPECT_EQ(CompilerTakesGccOptions(), c.gcc) << c.format;
+  }
+  compiler2 = saved;
 }
