@@ -24,12 +24,14 @@ volatile sig_atomic_t StepTimedOut = 0;
 double StepTimeLimit = 0;
 
 static volatile sig_atomic_t ChildGroup = 0; // group of the child waited for; 0 between children
+static volatile sig_atomic_t SideGroup = 0;  // group of a child running beside it; 0 for none
 static volatile sig_atomic_t Escalated = 0;  // 1 once SIGTERM was sent for the time limit
 static const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 static const double KillGrace = 2.0;         // seconds from SIGTERM to SIGKILL past the limit
 
 static void OnStop(int signal) {
   if (StopSignal == 0) StopSignal = signal;
+  if (SideGroup > 0) kill(-SideGroup, SIGKILL);
   if (ChildGroup > 0) {
     kill(-ChildGroup, signal);
     return;
@@ -112,8 +114,10 @@ static int WaitChild(pid_t pid) {
   return status;
 }
 
-int RunChild(const char *program, const std::vector<std::string> &args,
-             const std::string &diagnostic, bool silent) {
+// Forks program in a group of its own, which group names from before the
+// signals are let through again; the child's pid, or -1.
+static pid_t Spawn(const char *program, const std::vector<std::string> &args,
+                   const std::string &diagnostic, bool silent, volatile sig_atomic_t &group) {
   std::vector<char *> argv;
   for (const std::string &word : args) argv.push_back(const_cast<char *>(word.c_str()));
   argv.push_back(nullptr);
@@ -126,19 +130,43 @@ int RunChild(const char *program, const std::vector<std::string> &args,
   if (pid == 0) StartChild(program, argv.data(), diagnostic, parent, mask, silent);
   if (pid > 0) {
     setpgid(pid, pid);
-    ChildGroup = pid;
-    StepTimedOut = Escalated = 0;
-    if (StepTimeLimit > 0) Arm(StepTimeLimit);
+    group = pid;
   }
   sigprocmask(SIG_SETMASK, &mask, nullptr);
-  if (pid < 0) return -1;
-  int status = WaitChild(pid);
-  Arm(0);
-  sigprocmask(SIG_BLOCK, &held, nullptr);
-  ChildGroup = 0;
-  // What the child left running in its group goes with it when the step was cut short.
+  return pid;
+}
+
+// After a child is reaped: its group forgotten, and, when the run was cut
+// short, whatever the child left running in it ended.
+static void Reaped(pid_t pid, volatile sig_atomic_t &group) {
+  sigset_t held = HeldSignals(), mask;
+  sigprocmask(SIG_BLOCK, &held, &mask);
+  group = 0;
   if (StopSignal != 0 || StepTimedOut) kill(-pid, SIGKILL);
   sigprocmask(SIG_SETMASK, &mask, nullptr);
+}
+
+int RunChild(const char *program, const std::vector<std::string> &args,
+             const std::string &diagnostic, bool silent) {
+  StepTimedOut = Escalated = 0;
+  pid_t pid = Spawn(program, args, diagnostic, silent, ChildGroup);
+  if (pid < 0) return -1;
+  if (StepTimeLimit > 0) Arm(StepTimeLimit);
+  int status = WaitChild(pid);
+  Arm(0);
+  Reaped(pid, ChildGroup);
+  if (StopSignal != 0) DieStopped(StopSignal);
+  return status;
+}
+
+int StartSideChild(const char *program, const std::vector<std::string> &args) {
+  return Spawn(program, args, "", true, SideGroup);
+}
+
+int WaitSideChild(int pid) {
+  if (pid < 0) return -1;
+  int status = WaitChild(pid);
+  Reaped(pid, SideGroup);
   if (StopSignal != 0) DieStopped(StopSignal);
   return status;
 }

@@ -18,6 +18,11 @@ void InstallStopHandlers();
 // Starts program with args (args[0] first) in a group of its own and waits for it;
 // the raw wait status, or -1 when it could not be started, -2 when the wait failed.
 // A run stopped by a signal meanwhile does not return: it ends through DieStopped.
+// Starts program with args in a group of its own, silent, to run beside the children
+// RunChild waits for; its pid, or -1. A stop signal ends it at once.
+int StartSideChild(const char *program, const std::vector<std::string> &args);
+// Waits for a child of StartSideChild; its wait status, or -1 / -2 as for RunChild.
+int WaitSideChild(int pid);
 // silent sends the child's standard output and standard error to /dev/null.
 int RunChild(const char *program, const std::vector<std::string> &args,
              const std::string &diagnostic, bool silent = false);

@@ -162,10 +162,9 @@ int exec_compiler(const char *codeName, const char *exeName) {
 
 int call_cc(const char *codeName, const char *exeName) { return exec_compiler(codeName, exeName); }
 
-// The hash of the compile's token stream for code, without line markers, or
-// empty when it cannot be made or the code asks for its own line (__builtin_LINE,
-// behind std::source_location), which the stream does not show.
-static std::string TokensOf(const std::string &code, const std::string &scratch) {
+// Starts the compiler's preprocessor on code, writing its token stream without
+// line markers to scratch; the child's pid, or -1.
+static int StartTokens(const std::string &code, const std::string &scratch) {
   std::vector<std::string> args =
       execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, code.c_str(), scratch.c_str());
   for (size_t i = 1; i + 1 < args.size(); i++)
@@ -173,7 +172,14 @@ static std::string TokensOf(const std::string &code, const std::string &scratch)
   args = WithExtras(args);
   args.insert(args.end(), {"-E", "-P", "-o", scratch});
   RemoveOnStop(scratch);
-  int status = RunChild(compiler1, args, "", true);
+  return StartSideChild(compiler1, args);
+}
+
+// The hash of the token stream StartTokens is making, or empty when it could
+// not be made or the code asks for its own line (__builtin_LINE, behind
+// std::source_location), which the stream does not show.
+static std::string FinishTokens(int pid, const std::string &scratch) {
+  int status = WaitSideChild(pid);
   std::string tokens, text;
   if (status == 0 && ReadWholeFile(scratch, text) && text.find("__builtin_LINE") == std::string::npos)
     tokens = HashHex(text);
@@ -183,17 +189,19 @@ static std::string TokensOf(const std::string &code, const std::string &scratch)
 }
 
 // Compiles on a cache miss, listing the headers the compile reads for the
-// entry's manifest, and stores the program.
+// entry's manifest, and stores the program. The token stream, unless already
+// made, is made beside the compile.
 static int CompileAndStore(const std::string &code, const std::string &macro,
-                           const std::string &exeName, const std::string &tokens) {
-  std::string deps = exeName + ".d";
+                           const std::string &exeName, std::string tokens) {
+  std::string deps = exeName + ".d", scratch = exeName + ".ii";
+  int side = tokens.empty() ? StartTokens(code, scratch) : -1;
   std::vector<std::string> saved = CompileExtras;
   CompileExtras.insert(CompileExtras.end(), {"-MD", "-MF", deps});
   RemoveOnStop(deps);
   int built = call_cc(code.c_str(), exeName.c_str());
   CompileExtras = saved;
-  if ((built & 0xFFFF) == 0)
-    StoreProgram(exeName, deps, code, macro, tokens.empty() ? TokensOf(code, exeName + ".ii") : tokens);
+  if (side >= 0) tokens = FinishTokens(side, scratch);
+  if ((built & 0xFFFF) == 0) StoreProgram(exeName, deps, code, macro, tokens);
   remove(deps.c_str());
   KeepOnStop(deps);
   return built;
@@ -210,7 +218,8 @@ int BuildProgram(const std::string &code, const std::string &macro, const std::s
   // The same code with other "#line" numbers: its program serves when the
   // compiler sees the same tokens, which no line number then reaches.
   if (cached.empty() && !LineShiftedTokens().empty()) {
-    tokens = TokensOf(code, exeName + ".ii");
+    std::string scratch = exeName + ".ii";
+    tokens = FinishTokens(StartTokens(code, scratch), scratch);
     cached = LineShiftedProgram(tokens);
   }
   if (cached.empty()) return CompileAndStore(code, macro, exeName, tokens);

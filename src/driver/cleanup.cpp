@@ -65,6 +65,11 @@ static const char *SignalName(int signal) {
 }
 
 void DieStopped(int signal) {
+  // A second stop signal, from a terminal or a build tool, finds this one under way.
+  sigset_t stop;
+  sigemptyset(&stop);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stop, s);
+  sigprocmask(SIG_BLOCK, &stop, nullptr);
   Say("vorn: error: stopped by ");
   Say(SignalName(signal));
   Say("\n");
