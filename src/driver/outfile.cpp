@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "build/cmdline.h"
 #include "build/settings.h"
@@ -142,14 +140,17 @@ static int FirstDifference(const std::string &a, const std::string &b, std::stri
   return line;
 }
 
-static int Check(const RunNames &names, const std::string &generated) {
-  std::string present;
+static int Check(const RunNames &names) {
+  std::string present, generated;
+  if (SameFileContents(names.output, names.final)) return 0;
   if (!ReadWholeFile(names.output, present)) {
-    fprintf(stderr, "vorn: check: %s is missing (%s generates %zu bytes)\n", names.output.c_str(),
-            names.input.c_str(), generated.size());
+    struct stat st;
+    long long size = stat(names.final.c_str(), &st) == 0 ? st.st_size : 0;
+    fprintf(stderr, "vorn: check: %s is missing (%s generates %lld bytes)\n", names.output.c_str(),
+            names.input.c_str(), size);
     return CheckDiffers;
   }
-  if (present == generated) return 0;
+  ReadWholeFile(names.final, generated);
   std::string was, is;
   int line = FirstDifference(present, generated, was, is);
   fprintf(stderr, "vorn: check: %s differs from what %s generates, first at line %d:\n",
@@ -159,24 +160,29 @@ static int Check(const RunNames &names, const std::string &generated) {
   return CheckDiffers;
 }
 
-static int SendToStdout(const std::string &text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(FinalChannel, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      VornError(std::string("cannot write the final source to standard output: ") + strerror(errno));
-      return 1;
+// Copies the final source to standard output, a piece at a time.
+static int SendToStdout(const std::string &final) {
+  FILE *file = fopen(final.c_str(), "rb");
+  char chunk[65536];
+  size_t n = 0;
+  bool ok = file != nullptr;
+  while (ok && (n = fread(chunk, 1, sizeof chunk, file)) > 0) {
+    for (size_t done = 0; ok && done < n;) {
+      ssize_t wrote = write(FinalChannel, chunk + done, n - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      ok = wrote > 0;
+      done += ok ? static_cast<size_t>(wrote) : 0;
     }
-    done += static_cast<size_t>(n);
   }
-  return 0;
+  if (file != nullptr) fclose(file);
+  if (ok) return 0;
+  VornError(std::string("cannot write the final source to standard output: ") + strerror(errno));
+  return 1;
 }
 
 // Moves the final source to the output unless the output already holds it.
-static int Replace(const RunNames &names, const std::string &generated) {
-  std::string present;
-  if (ReadWholeFile(names.output, present) && present == generated) return 0;
+static int Replace(const RunNames &names) {
+  if (SameFileContents(names.output, names.final)) return 0;
   if (rename(names.final.c_str(), names.output.c_str()) == 0) return 0;
   VornError("cannot write " + names.output + ": " + strerror(errno));
   return 1;
@@ -189,16 +195,8 @@ static void RemoveScratch(const RunNames &names) {
 }
 
 int DeliverOutput(const RunNames &names) {
-  std::string generated;
-  int status = 1;
-  if (!ReadWholeFile(names.final, generated))
-    VornError("cannot read the final source " + names.final + ": " + strerror(errno));
-  else if (names.check)
-    status = Check(names, generated);
-  else if (names.output == "-")
-    status = SendToStdout(generated);
-  else
-    status = Replace(names, generated);
+  int status = names.check ? Check(names) : names.output == "-" ? SendToStdout(names.final)
+                                                                : Replace(names);
   remove(names.final.c_str());
   KeepOnStop(names.final);
   RemoveScratch(names);

@@ -3,12 +3,14 @@
 // The compact form keeps the designed program's meaning to the letter:
 // - every piece of macro code, and whatever the compiler reads together with
 //   it, is written exactly as the designed form writes it;
-// - the first print statement after a macro line or inserted code is written
-//   as it is too, since that code may be an unbraced "if" or loop that
-//   governs exactly one statement (or may use the statement's value); an
-//   embedded expression's statement is complete in itself and governs none;
-// - every other run of print statements becomes fwrite statements that print
-//   the same bytes; nothing can run between them, so one statement serves.
+// - the first print statement after a macro line or inserted code becomes one
+//   statement of its own, _vs(k), since that code may be an unbraced "if" or
+//   loop that governs exactly one statement (or may use the statement's
+//   value, which _vs returns as fprintf would); an embedded expression's
+//   statement is complete in itself and governs none;
+// - every other run of print statements becomes one _vs(k) statement that
+//   prints the same bytes from the text segments; nothing can run between
+//   them, so one statement serves.
 // A small lexer follows the code written as it is, so that print statements
 // inside a comment or a literal that the code left open, or on a line that a
 // backslash continues, stay as written, as the compiler will see them.
@@ -80,7 +82,7 @@ bool AfterCode = true;  // the next print statement follows macro code
 int KnownLine = -1;     // the template line the compiler gives the next code-file line, -1 unknown
 std::string KnownName;  // the template file of KnownLine
 std::string Pending;    // statement text not yet read back: a statement the next write completes
-std::string Group;      // bytes the next fwrite statements print
+std::string Group;      // bytes the next _vs statement prints
 std::string Format;     // a statement's format, read back
 
 bool IsIdentChar(char c) {
