@@ -180,6 +180,30 @@ TEST(Output, AnUnchangedOutputKeepsItsTimeStamp) {
   EXPECT_EQ(st.st_mode & 0777, 0644u);  // under the usual umask 022, as any new file
 }
 
+// Outputs larger than one piece of the copy and the comparison (64 KiB).
+TEST(Output, LargeOutputsCompareAndCopyWhole) {
+  TempDir dir;
+  std::string text;
+  for (int i = 0; text.size() < 300000; i++) text += "int v" + std::to_string(i) + " = " + std::to_string(i) + ";\n";
+  WriteFile("t.C", text);
+  const std::string final = "#line 1 \"t.C\"\n" + text;
+  RunResult r = RunWithTmp({"-q", "--output=-", "t.C"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, final);
+  ASSERT_EQ(RunWithTmp({"-q", "--output=big.c", "t.C"}).status, 0);
+  EXPECT_EQ(ReadFile("big.c"), final);
+  EXPECT_EQ(RunWithTmp({"-q", "--check", "--output=big.c", "t.C"}).status, 0);
+  // One byte changed past the first piece.
+  std::string changed = final;
+  changed[200000] = changed[200000] == '1' ? '2' : '1';
+  WriteFile("big.c", changed);
+  r = RunWithTmp({"-q", "--check", "--output=big.c", "t.C"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("differs from what t.C generates, first at line"), std::string::npos) << r.err;
+  ASSERT_EQ(RunWithTmp({"-q", "--output=big.c", "t.C"}).status, 0);
+  EXPECT_EQ(ReadFile("big.c"), final);
+}
+
 TEST(Output, RunsOfOneTemplateAtOnceShareNoFile) {
   TempDir dir;
   WriteFile("t.C", "##MSTART\n#include <unistd.h>\n##MEND\n##usleep(100000);\nint w = $1;\n");
