@@ -26,7 +26,6 @@ double StepTimeLimit = 0;
 static volatile sig_atomic_t ChildGroup = 0; // group of the child waited for; 0 between children
 static volatile sig_atomic_t SideGroup = 0;  // group of a child running beside it; 0 for none
 static volatile sig_atomic_t Escalated = 0;  // 1 once SIGTERM was sent for the time limit
-static const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 static const double KillGrace = 2.0;         // seconds from SIGTERM to SIGKILL past the limit
 
 static void OnStop(int signal) {
@@ -60,7 +59,7 @@ static void Catch(int signal, void (*handler)(int)) {
   struct sigaction action = {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
-  for (int s : StopSignals) sigaddset(&action.sa_mask, s);
+  AddStopSignals(&action.sa_mask);
   sigaction(signal, &action, nullptr);
 }
 
@@ -77,7 +76,7 @@ void InstallStopHandlers() {
 static sigset_t HeldSignals() {
   sigset_t held;
   sigemptyset(&held);
-  for (int s : StopSignals) sigaddset(&held, s);
+  AddStopSignals(&held);
   sigaddset(&held, SIGALRM);
   return held;
 }

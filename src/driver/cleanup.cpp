@@ -14,6 +14,12 @@ struct StopPath {
 };
 }  // namespace
 
+const int StopSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+
+void AddStopSignals(sigset_t *set) {
+  for (int s : StopSignals) sigaddset(set, s);
+}
+
 // Read by the signal handler; changed only with the stop signals blocked.
 static std::vector<StopPath> Listed;
 
@@ -23,7 +29,7 @@ class SignalsHeld {
   SignalsHeld() {
     sigset_t stop;
     sigemptyset(&stop);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stop, s);
+    AddStopSignals(&stop);
     sigprocmask(SIG_BLOCK, &stop, &saved_);
   }
   ~SignalsHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
@@ -68,7 +74,7 @@ void DieStopped(int signal) {
   // A second stop signal, from a terminal or a build tool, finds this one under way.
   sigset_t stop;
   sigemptyset(&stop);
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stop, s);
+  AddStopSignals(&stop);
   sigprocmask(SIG_BLOCK, &stop, nullptr);
   Say("vorn: error: stopped by ");
   Say(SignalName(signal));

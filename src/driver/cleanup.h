@@ -2,6 +2,7 @@
 // source and Vorn's own temporary files. The list is read by a signal
 // handler, so it changes only while the stop signals are blocked.
 #pragma once
+#include <csignal>
 #include <string>
 
 // How a listed path is removed.
@@ -10,6 +11,10 @@ enum StopKind {
   StopReport = 1, // the partial final source: removed, and the removal said
   StopFolder = 2  // a temporary folder: removed once empty (listed before its files)
 };
+
+extern const int StopSignals[3]; // the signals that stop a run: SIGINT, SIGTERM, SIGHUP
+// Adds the stop signals to set.
+void AddStopSignals(sigset_t *set);
 
 // Lists path for removal should the run be stopped.
 void RemoveOnStop(const std::string &path, StopKind kind = StopQuiet);

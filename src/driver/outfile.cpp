@@ -25,7 +25,7 @@ void TakeStdout() {
   dup2(STDERR_FILENO, STDOUT_FILENO);
 }
 
-static std::string FolderOf(const std::string &path) {
+std::string FolderOf(const std::string &path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }

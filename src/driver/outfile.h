@@ -10,6 +10,8 @@
 extern int FinalChannel;        // with --output=-: standard output as Vorn found it; -1 otherwise
 constexpr int CheckDiffers = 3; // --check: the output differs from what the run generates, or is missing
 
+// The folder part of path: "." when it has none.
+std::string FolderOf(const std::string &path);
 // With --output=-: keeps standard output for the final source and points Vorn's
 // own standard output, and so its children's, to standard error.
 void TakeStdout();

@@ -185,11 +185,6 @@ static int SettleOptions(RunNames &names) {
   return !names.fatal;
 }
 
-static std::string FolderOf(const std::string &path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // From the names to the exit status, with the files of an --output run.
 static int Run(RunNames &names) {
   PlaceTemps(names);
