@@ -383,6 +383,10 @@ void WriteCode(std::string_view bytes, WriteKind kind) {
   AfterCode = kind != ValueCode;
 }
 
+int TakesText() { return CompactForm && Pending.empty() && !Raw() && !AfterCode; }
+
+void TakeText(std::string_view bytes) { Group.append(bytes); }
+
 void MarkCodeLine(WriteKind kind) {
   if (CompactForm || LastFile == nullptr) return;
   FlushBufferPr(CodeFile);

@@ -8,7 +8,10 @@
 // print and writes each run of them to a file of text segments, which the
 // program reads when it runs and prints by segment number: the compiler
 // never parses the template's text, and the program's text depends only on
-// its macro code. Everything else reaches the file as written.
+// its macro code. Everything else reaches the file as written. Where nothing
+// could make the statements mean more than the bytes they print, the
+// translation hands those bytes over as they are (TakeText), and writes no
+// statement to read back: the way most text goes.
 #pragma once
 #include <cstddef>
 #include <string_view>
@@ -34,6 +37,12 @@ void WriteCode(std::string_view bytes, WriteKind kind);
 // text, so that the compiler's messages about it name its own line. The compact form marks
 // these lines as it writes them.
 void MarkCodeLine(WriteKind kind);
+// 1 when the compact form can take text to print as bytes (TakeText) in place of print
+// statements: nothing is pending, the code written last leaves the text outside any
+// comment, literal or continued line, and the statement that follows macro code is written.
+int TakesText();
+// Adds bytes to what the next text segment prints; only when TakesText() says so.
+void TakeText(std::string_view bytes);
 // Writes out what the compact form still holds, and closes the text segments;
 // called before the code file closes.
 void FinishCode();

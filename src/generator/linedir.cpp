@@ -59,6 +59,14 @@ static std::string FormatSafe(const std::string &name) {
   return out;
 }
 
+// A name whose statement prints it as the directive shows it: no control
+// character, which the statement's string would not hold as it is.
+static bool PrintableName(const char *name) {
+  for (const char *c = name; *c != '\0'; c++)
+    if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7f) return false;
+  return true;
+}
+
 // Writes the print statement that puts "#line N \"name\"" into the final
 // source. The name stands in a string literal of the final source, which
 // stands in a format string of the generator program: escaped twice. The
@@ -66,9 +74,14 @@ static std::string FormatSafe(const std::string &name) {
 // a final source with CR LF line ends only.
 static void WriteDirectiveStatement(int line, const char *name) {
   bool crlf = LastFile != nullptr && LastFile->crlf;
-  std::string text = "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" +
-                     FormatSafe(CString(CString(name))) + (crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
-  WriteRaw(outfileT, text);
+  if (TakesText() && PrintableName(name)) {
+    // The compact form takes the directive as the statement would print it.
+    TakeText("#line " + std::to_string(line) + " \"" + CString(name) + (crlf ? "\"\r\n" : "\"\n"));
+  } else {
+    std::string text = "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" +
+                       FormatSafe(CString(CString(name))) + (crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
+    WriteRaw(outfileT, text);
+  }
   if (ConditionalDepth > 0) DirectiveInGroup = 1;
   DirectiveOwed = 0;
 }

@@ -10,6 +10,7 @@
 #include "generator/output.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "driver/diagnostics.h"
@@ -235,6 +236,21 @@ void PrintStr(int, const char *format, std::string_view text, WriteKind kind) {
 void PrintLine(int type, std::string_view line) {
   FlushBuffer1(type);
   Printf(StreamOf(type), "%s\n", line, Verbatim);
+}
+
+int PrintDirect(std::string_view bytes) {
+  if (!TakesText() || is_macro == 1 || LastFile == nullptr) return 0;
+  // From line 2 on, a print statement's bookkeeping only records its line,
+  // as the designed way records it when the statement reaches the file.
+  int line = LastFile->line;
+  if (line < 2 || line == INT_MAX) return 0;
+  FlushBuffer(CodeFile);
+  // The designed statements read back leave the writer as it was; should
+  // they not, the text goes the designed way after them.
+  if (!TakesText()) return 0;
+  LastPLine = line;
+  TakeText(bytes);
+  return 1;
 }
 
 void PrintNL() { PrintText(CodeFile, "\n"); }

@@ -50,6 +50,12 @@ void PrintExact(int type, const char *format, std::string_view text, WriteKind k
 void PrintStr(int type, const char *format, std::string_view text, WriteKind kind = Statements);
 // Writes one whole line and a newline directly, after a plain flush.
 void PrintLine(int type, std::string_view line);
+// The compact form's short way for text: prints bytes as they are, with no print statement
+// written and read back, after the pending code text. 0, with nothing done, where the print
+// statements of the designed way could mean more than their bytes (see TakesText) or where
+// their line bookkeeping could write a directive (lines 0 and 1); the caller then takes the
+// designed way.
+int PrintDirect(std::string_view bytes);
 // Appends a newline to the code buffer.
 void PrintNL();
 // Appends a newline and a statement that prints one newline to the code buffer.

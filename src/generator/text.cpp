@@ -5,11 +5,12 @@
 // statement of their own that prints them with %c; literals and comments are
 // escaped so that the final source receives exactly the bytes written. Inside
 // a macro block, characters and literals are copied to the macro file as they
-// are.
+// are. The compact form takes most text as the bytes it prints (PrintDirect).
 #include "generator/text.h"
 
 #include <string>
 
+#include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/output.h"
@@ -88,6 +89,16 @@ void print_spch(char c) {
   PrintExact(CodeFile, "%s", statement);
 }
 
+// What every text character does first: the first character of a line is
+// where its directive is due; a newline opens the way for the next one.
+static void GateDirective(char c) {
+  if (c != '\n' && NoPnum == 0 && PnumChanged == 1) {
+    PnumT(LastFile->line, LastFile->fname.c_str());
+    PnumChanged = 0;
+  }
+  if (c == '\n') PnumChanged = 1;
+}
+
 void TranslateChar(char c) {
   if (is_macro == 1) {
     if (c == '\n')
@@ -96,11 +107,8 @@ void TranslateChar(char c) {
       PrintChar(MacroFile, c);
     return;
   }
-  if (c != '\n' && NoPnum == 0 && PnumChanged == 1) {
-    PnumT(LastFile->line, LastFile->fname.c_str());
-    PnumChanged = 0;
-  }
-  if (c == '\n') PnumChanged = 1;
+  GateDirective(c);
+  if (CompactForm && PrintDirect(std::string_view(&c, 1))) return;
   if (IsSpecial(c)) {
     in_text = 0;  // print_spch's flush completes the open statement
     print_spch(c);
@@ -115,6 +123,18 @@ void TranslateChar(char c) {
 
 void TextChar() { TranslateChar(yytext[0]); }
 
+void TextRun() {
+  ExtendTextRun();
+  std::string_view run = ScannedPiece();
+  if (is_macro == 1) {
+    PrintText(MacroFile, run);
+    return;
+  }
+  GateDirective(run[0]);
+  if (PrintDirect(run)) return;
+  for (char c : run) TranslateChar(c);
+}
+
 // A character literal gets a statement of its own.
 static void CharLiteral(std::string_view literal) {
   PrintText(CodeFile, "\");");
@@ -125,6 +145,12 @@ static void CharLiteral(std::string_view literal) {
   PrintStr(CodeFile, "\"%s\");", converted);
 }
 
+static bool HasBreakOrTab(std::string_view text) {
+  for (char c : text)
+    if (c == '\n' || c == '\t') return true;
+  return false;
+}
+
 void TextString(int form, std::string_view text) {
   if (is_macro == 1) {
     CloseText();
@@ -132,6 +158,10 @@ void TextString(int form, std::string_view text) {
     return;
   }
   AskLineDirective();
+  // A string literal's raw line breaks and tabs print as escapes; any other
+  // literal prints as it stands.
+  bool asItStands = form != 0 || !HasBreakOrTab(text);
+  if (CompactForm && asItStands && PrintDirect(text)) return;
   OpenText();
   if (form == 1) {
     CharLiteral(text);
@@ -161,11 +191,13 @@ void TextString(int form, std::string_view text) {
 static void PieceStatement(std::string_view piece) {
   bool newline = !piece.empty() && piece.back() == '\n';
   if (newline) piece.remove_suffix(1);
-  std::string converted;
-  convert_sl(converted, piece);
-  if (in_text == 1) FlushBuffer(CodeFile);
-  PrintText(CodeFile, TextHead);
-  PrintStr(CodeFile, "%s\");", converted);
+  if (!CompactForm || !PrintDirect(piece)) {
+    std::string converted;
+    convert_sl(converted, piece);
+    if (in_text == 1) FlushBuffer(CodeFile);
+    PrintText(CodeFile, TextHead);
+    PrintStr(CodeFile, "%s\");", converted);
+  }
   if (newline) PrintNL();
   in_text = 0;
 }

@@ -8,6 +8,9 @@ void OpenText();
 void CloseText();
 // Translates the single character yytext[0].
 void TextChar();
+// Translates the run of ordinary characters in yytext: characters that begin no other piece
+// (the compact form's scanner cuts them whole).
+void TextRun();
 // Translates one character of text (TextChar's work, for callers with their own character).
 void TranslateChar(char c);
 // Translates a character literal (form 1), a string literal or -M word (form 0), or a

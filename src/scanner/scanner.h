@@ -26,8 +26,11 @@ yy_buffer_state *CurrentScanBuffer();
 yy_buffer_state *yy_scan_bytes(const char *bytes, int len);
 // The next byte of the current input past the current piece, or -1 at its end.
 int NextInputByte();
+// Extends the current piece, a character of ordinary text, over the ordinary text that follows
+// it in the scanner's buffer (the compact form's run of text).
+void ExtendTextRun();
 // Releases the scanner's buffers and state, so that the next yylex starts afresh on yyin.
 int yylex_destroy();
 
 // The size of every scanner buffer.
-constexpr int ScanBufSize = 16384;
+constexpr int ScanBufSize = 1 << 16;

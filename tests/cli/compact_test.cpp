@@ -135,6 +135,7 @@ struct Tricky {
   const char *what;
   std::string source;
   std::vector<std::string> args = {"s.C"};
+  Files more = {};  // files beside the template
 };
 
 std::vector<Tricky> TrickyTemplates() {
@@ -142,7 +143,22 @@ std::vector<Tricky> TrickyTemplates() {
   std::string longRun;  // more than one fwrite statement prints it
   for (int i = 0; longRun.size() < 70000; i++)
     longRun += "line " + std::to_string(i) + " of a run longer than one statement may print\n";
+  // Letters and marks that begin a piece only before certain characters,
+  // inside words and at every offset of the scanner's 64 KiB buffer.
+  const std::string marks =
+      "fooL'x' barL\"s\" xu8R\"(raw)\" yuR\"(r)\" zUR\"(q)\" wR\"(p)\" vLR\"d(e)d\" u8x uu8 "
+      "ANAN zAN zAM a/b a/*c*/d x$1y x$0 x$ q##2##r \\##z u8R\"open uR\"( AN\tu\tL\tA\n";
+  std::string wideMarks;
+  for (int i = 0; wideMarks.size() < 140000; i++) wideMarks += std::string(i % 7, ' ') + marks;
   return {
+      {"characters that begin pieces inside ordinary text",
+       "##int two = 2;\n" + marks + "a//e\n#if 0\nk #if\n\t #endif\nAN\nu\nL\n$\n/\n",
+       {"-cs", "-M", "w1"}},
+      {"such characters across the scanner's buffer", "##int two = 2;\n" + wideMarks,
+       {"-cs", "-M", "w1"}},
+      {"line directives naming an include file with %, \\ and a space",
+       "##int x = 1;\na\n##include \"50% of a\\b.h\"\nb ##x##\n", {"s.C"},
+       {{"50% of a\\b.h", "in\n\nthe include\n"}}},
       {"unbraced if",
        "##int x = 0, y = 1;\na ##.if (x)##skipped when x is 0\nb ##.if (y)##kept\n"
        "c ##.if (x)##\nd ##.if (x)##\tafter a tab\ne ##.y = 2; while (y-- > 0)##rep \n"},
@@ -222,7 +238,11 @@ TEST(CompactForm, RunsAsTheDefaultForm) {
     ExpectSameRun("random seed " + std::to_string(seed), files, randomArgs);
   }
 
-  for (const Tricky &t : TrickyTemplates()) ExpectSameRun(t.what, {{"s.C", t.source}}, t.args);
+  for (const Tricky &t : TrickyTemplates()) {
+    Files files = t.more;
+    files["s.C"] = t.source;
+    ExpectSameRun(t.what, files, t.args);
+  }
 }
 
 namespace {
