@@ -1,6 +1,7 @@
 // Scanner rule actions made of several calls.
 #include "scanner/actions.h"
 
+#include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/macro.h"
@@ -36,6 +37,8 @@ void NewlineAction() {
   TextChar();
   Line();
   if (is_macro == 0) LineSpliced = 0;
+  // The compact form takes the next line's indent as the run of text it begins.
+  if (CompactForm && StartIndentRun()) TextRun();
 }
 
 void SplicedNewline() {

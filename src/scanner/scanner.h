@@ -29,6 +29,9 @@ int NextInputByte();
 // Extends the current piece, a character of ordinary text, over the ordinary text that follows
 // it in the scanner's buffer (the compact form's run of text).
 void ExtendTextRun();
+// After a line break: makes the blanks that begin the next line the current piece, when no
+// conditional line can begin there, and returns 1; else 0 and nothing changes.
+int StartIndentRun();
 // Releases the scanner's buffers and state, so that the next yylex starts afresh on yyin.
 int yylex_destroy();
 

@@ -147,7 +147,8 @@ std::vector<Tricky> TrickyTemplates() {
   // inside words and at every offset of the scanner's 64 KiB buffer.
   const std::string marks =
       "fooL'x' barL\"s\" xu8R\"(raw)\" yuR\"(r)\" zUR\"(q)\" wR\"(p)\" vLR\"d(e)d\" u8x uu8 "
-      "ANAN zAN zAM a/b a/*c*/d x$1y x$0 x$ q##2##r \\##z u8R\"open uR\"( AN\tu\tL\tA\n";
+      "ANAN zAN zAM a/b a/*c*/d x$1y x$0 x$ q##2##r \\##z u8R\"open uR\"( AN\tu\tL\tA\n"
+      " \t#if 1\n  x\n  #else\n  # endif\n    \n  /* c */ \"s\" 'c'\n\t$1 u8R\"(r)\"\n";
   std::string wideMarks;
   for (int i = 0; wideMarks.size() < 140000; i++) wideMarks += std::string(i % 7, ' ') + marks;
   return {
