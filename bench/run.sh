@@ -189,6 +189,19 @@ for n in "${names[@]}"; do
   [ ! -f "$scratch/$n/default.txt" ] || ! grep -q '^same=no\|^failed' "$scratch/$n/default.txt" || failed=1
 done
 
+# The translation alone: the compiler named is true(1), so that nothing is
+# compiled and no program runs (vorn then reports the missing program, which
+# -i lets pass); the empty template's time is what is not translation.
+translation() {
+  cd "$scratch/big"
+  # shellcheck disable=SC2086
+  "${to[@]}" hyperfine -N -i --style basic --runs "$runs" --warmup "$warmup" --output "$scratch/tr.out" \
+    --export-json "$scratch/tr.json" -n empty -n big \
+    "$V -q --compact --compiler=true --save-temps=$scratch/tr-empty $scratch/empty/empty.C" \
+    "$V -q --compact --compiler=true --save-temps=$scratch/tr-big ${targs[big]}" > /dev/null
+}
+translation || { echo "run.sh: the translation's timing failed" >&2; failed=1; }
+
 # ---- the tables ------------------------------------------------------------
 {
   echo "mode=$([ "$quick" = 1 ] && echo quick || echo full)"

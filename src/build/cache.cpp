@@ -12,6 +12,7 @@
 #include <utime.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -87,17 +88,33 @@ static std::string EntryPath(const std::string &key, const char *suffix) {
   return CacheDir + "/" + key + suffix;
 }
 
-// True when every line of the manifest still holds: each header's hash, and the program's.
+// What a file's inode says of it: device, inode, size, and the times of its
+// last change of content and of inode. A file written since it was hashed
+// has another change time, whatever its modification time was set to.
+static std::string FileState(const std::string &path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return "-";
+  char text[160];
+  snprintf(text, sizeof text, "%llx.%llx.%llx.%lld.%ld.%lld.%ld", (unsigned long long)st.st_dev,
+           (unsigned long long)st.st_ino, (unsigned long long)st.st_size, (long long)st.st_mtim.tv_sec,
+           st.st_mtim.tv_nsec, (long long)st.st_ctim.tv_sec, st.st_ctim.tv_nsec);
+  return text;
+}
+
+// True when every line of the manifest still holds: each header's hash, and
+// the program's. A header whose inode says it is untouched since it was
+// hashed is not read again; the program is always read whole.
 static bool ManifestHolds(const std::string &manifest, const std::string &exe) {
   std::istringstream lines(manifest);
   std::string line, bytes;
-  if (!std::getline(lines, line) || line != "vorn-cache-entry 1") return false;
+  if (!std::getline(lines, line) || line != "vorn-cache-entry 2") return false;
   bool program = false;
   while (std::getline(lines, line)) {
-    size_t space = line.find(' ');
-    if (space != 32) return false;
-    std::string path = line.substr(33);
+    size_t state = line.find(' ', 33);
+    if (line.size() < 34 || line[32] != ' ' || state == std::string::npos) return false;
+    std::string path = line.substr(state + 1);
     if (path == "@program") program = true;
+    if (path != "@program" && line.compare(33, state - 33, FileState(path)) == 0) continue;
     if (!ReadWholeFile(path == "@program" ? exe : path, bytes) || HashHex(bytes) != line.substr(0, 32))
       return false;
   }
@@ -202,15 +219,22 @@ void StoreProgram(const std::string &exe, const std::string &deps, const std::st
                   const std::string &macro, const std::string &tokens) {
   std::string rule, program, bytes;
   if (PendingKey.empty() || !ReadWholeFile(deps, rule) || !ReadWholeFile(exe, program)) return;
-  std::string manifest = "vorn-cache-entry 1\n";
+  std::string manifest = "vorn-cache-entry 2\n";
   std::error_code same;
   for (const std::string &path : RuleWords(rule)) {
     namespace fs = std::filesystem;
     if (fs::equivalent(path, code, same) || fs::equivalent(path, macro, same)) continue;
+    // The state before the read: a write after it changes the state, and the
+    // hash decides. File times tick in steps of milliseconds, so a file
+    // written in the last seconds could be written again with the same state:
+    // it is hashed every time ("new" matches no state).
+    struct stat st;
+    bool recent = stat(path.c_str(), &st) == 0 && st.st_ctim.tv_sec + 2 >= time(nullptr);
+    std::string state = recent ? "new" : FileState(path);
     if (!ReadWholeFile(path, bytes)) return;  // a header that cannot be read again cannot be checked
-    manifest += HashHex(bytes) + " " + path + "\n";
+    manifest += HashHex(bytes) + " " + state + " " + path + "\n";
   }
-  manifest += HashHex(program) + " @program\n";
+  manifest += HashHex(program) + " - @program\n";
   std::error_code err;
   std::filesystem::create_directories(CacheDir, err);
   if (!Place(program, EntryPath(PendingKey, ".exe"), 0755) ||

@@ -5,6 +5,7 @@
 // A line added above the macro code keeps the program unless the macro code
 // reaches for its own line (__LINE__, assert).
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -83,6 +84,19 @@ TEST(Cache, AProgramIsUsedAgainOnlyWhenACompileWouldMakeTheSame) {
       {"the form of the generator program", [] {}, true, "  4,\n",
        {"-q", "--no-compact", "--cache=cache", "--output=t.c", "-ct", "-M", "7"}},
       {"back to a program made before", [] { WriteFile("compiler.cfg", Config()); }, false, "  4,\n"},
+      // Headers written seconds before the compile are noted by their inode's
+      // state too, and are not read again while it holds.
+      {"a compile seconds after the header was written",
+       [] { Shell("sleep 2.1"); WriteFile("compiler.cfg", Config(" -O2")); }, true, "  4,\n"},
+      {"the header rewritten with its size and modification time as before",
+       [] {
+         struct stat st;
+         ASSERT_EQ(stat("rows.h", &st), 0);
+         WriteFile("rows.h", "#define ROWS 5\n");
+         const struct timespec times[2] = {st.st_atim, st.st_mtim};
+         ASSERT_EQ(utimensat(AT_FDCWD, "rows.h", times, 0), 0);
+       },
+       true, "  5,\n"},
   };
   for (const Change &change : changes) {
     SCOPED_TRACE(change.what);
