@@ -87,8 +87,11 @@ static void WriteDirectiveStatement(int line, const char *name) {
 }
 
 void PnumT(int line, const char *name) {
-  bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 ||
-             oldFname != name || DirectiveOwed == 1;
+  // Called at every line of text: the name is nearly always the current file's, compared by length first.
+  bool sameName = LastFile != nullptr && name == LastFile->fname.c_str() ? oldFname == LastFile->fname
+                                                                          : oldFname == name;
+  bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 || !sameName ||
+             DirectiveOwed == 1;
   if (due && NoPnum == 0 && PnumChanged == 1 && LineSpliced == 1) {
     DirectiveOwed = 1;
   } else if (due && NoPnum == 0 && PnumChanged == 1) {

@@ -244,7 +244,7 @@ int PrintDirect(std::string_view bytes) {
   // as the designed way records it when the statement reaches the file.
   int line = LastFile->line;
   if (line < 2 || line == INT_MAX) return 0;
-  FlushBuffer(CodeFile);
+  if (!BufferT.empty()) FlushBuffer(CodeFile);
   // The designed statements read back leave the writer as it was; should
   // they not, the text goes the designed way after them.
   if (!TakesText()) return 0;

@@ -123,16 +123,35 @@ void TranslateChar(char c) {
 
 void TextChar() { TranslateChar(yytext[0]); }
 
+// A newline of text, as the scanner's newline piece translates it.
+static void TextNewline() {
+  TranslateChar('\n');
+  Line();
+  LineSpliced = 0;
+}
+
 void TextRun() {
-  ExtendTextRun();
+  // Text that goes the short way may take in whole lines: the bookkeeping
+  // of each line break is done here, line by line, as its own piece would.
+  ExtendTextRun(is_macro == 0 && TakesText() && LastFile->line >= 2);
   std::string_view run = ScannedPiece();
   if (is_macro == 1) {
     PrintText(MacroFile, run);
     return;
   }
   GateDirective(run[0]);
-  if (PrintDirect(run)) return;
-  for (char c : run) TranslateChar(c);
+  while (!run.empty()) {
+    size_t end = run.find('\n');
+    std::string_view line = run.substr(0, end == std::string_view::npos ? run.size() : end + 1);
+    if (!PrintDirect(line)) break;
+    run.remove_prefix(line.size());
+    if (line.back() != '\n') return;
+    PnumChanged = 1;
+    Line();
+    LineSpliced = 0;
+    if (!run.empty()) GateDirective(run[0]);
+  }
+  for (char c : run) c == '\n' ? TextNewline() : TranslateChar(c);
 }
 
 // A character literal gets a statement of its own.
