@@ -181,17 +181,10 @@ bench() {  # name
   fi
   rm -rf cache-cold cache-warm "${base}_C.exe"
 }
-t0=$(date +%s)
-load_start=$(cut -d' ' -f1-3 /proc/loadavg)
-# Each input in a subshell of its own; what it found is in its directory.
-for n in "${names[@]}"; do
-  if ! (bench "$n"); then echo "failed" > "$scratch/$n/failed"; failed=1; fi
-  [ ! -f "$scratch/$n/default.txt" ] || ! grep -q '^same=no\|^failed' "$scratch/$n/default.txt" || failed=1
-done
-
 # The translation alone: the compiler named is true(1), so that nothing is
 # compiled and no program runs (vorn then reports the missing program, which
-# -i lets pass); the empty template's time is what is not translation.
+# -i lets pass); the empty template's time is what is not translation. It
+# runs first, after a sync, so that no writeback of earlier runs slows it.
 translation() {
   cd "$scratch/big"
   # shellcheck disable=SC2086
@@ -200,7 +193,16 @@ translation() {
     "$V -q --compact --compiler=true --save-temps=$scratch/tr-empty $scratch/empty/empty.C" \
     "$V -q --compact --compiler=true --save-temps=$scratch/tr-big ${targs[big]}" > /dev/null
 }
-translation || { echo "run.sh: the translation's timing failed" >&2; failed=1; }
+sync
+( translation ) || { echo "run.sh: the translation's timing failed" >&2; failed=1; }
+t0=$(date +%s)
+load_start=$(cut -d' ' -f1-3 /proc/loadavg)
+# Each input in a subshell of its own; what it found is in its directory.
+for n in "${names[@]}"; do
+  if ! (bench "$n"); then echo "failed" > "$scratch/$n/failed"; failed=1; fi
+  [ ! -f "$scratch/$n/default.txt" ] || ! grep -q '^same=no\|^failed' "$scratch/$n/default.txt" || failed=1
+done
+
 
 # ---- the tables ------------------------------------------------------------
 {
