@@ -157,6 +157,12 @@ std::vector<Tricky> TrickyTemplates() {
        {"-cs", "-M", "w1"}},
       {"such characters across the scanner's buffer", "##int two = 2;\n" + wideMarks,
        {"-cs", "-M", "w1"}},
+      {"line bookkeeping inside runs of whole lines",
+       "##int k = 1;\nfirst\nint a = 1 + \\\n  2;\nafter splice\n\n   \n\t\nx\n#if 1\n##k = 2;\n"
+       "inside group\n  #endif\nafter endif\r\nwith CR\r\n##include \"part.h\"\nafter include\n"
+       "last line without newline",
+       {"s.C"},
+       {{"part.h", "p1\n\np3 \\\np4\nno newline at its end"}}},
       {"line directives naming an include file with %, \\ and a space",
        "##int x = 1;\na\n##include \"50% of a\\b.h\"\nb ##x##\n", {"s.C"},
        {{"50% of a\\b.h", "in\n\nthe include\n"}}},
