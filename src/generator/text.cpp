@@ -123,11 +123,10 @@ void TranslateChar(char c) {
 
 void TextChar() { TranslateChar(yytext[0]); }
 
-// A newline of text, as the scanner's newline piece translates it.
-static void TextNewline() {
+void TextNewline() {
   TranslateChar('\n');
   Line();
-  LineSpliced = 0;
+  if (is_macro == 0) LineSpliced = 0;
 }
 
 void TextRun() {

@@ -8,6 +8,9 @@ void OpenText();
 void CloseText();
 // Translates the single character yytext[0].
 void TextChar();
+// Translates a newline of text and counts its line; outside a macro block the next line
+// starts afresh (no backslash continues it).
+void TextNewline();
 // Translates the run of ordinary characters in yytext: characters that begin no other piece
 // (the compact form's scanner cuts them whole).
 void TextRun();

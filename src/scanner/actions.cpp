@@ -34,9 +34,7 @@ void MacroLineAction() {
 }
 
 void NewlineAction() {
-  TextChar();
-  Line();
-  if (is_macro == 0) LineSpliced = 0;
+  TextNewline();
   // The compact form takes the next line's indent as the run of text it begins.
   if (CompactForm && StartIndentRun()) TextRun();
 }
