@@ -1,7 +1,8 @@
 # Vorn.cmake: runs Vorn on templates as part of a CMake build.
 #
 #   vorn_generate(<final source> SOURCE <template> [NO_COMPACT] [NO_CACHE] [SAVE_TEMPS]
-#                 [TIMEOUT <seconds>] [ARGS <words>...] [INCLUDE_DIRS <folders>...]
+#                 [TIMEOUT <seconds>] [MAX_OUTPUT <size>] [ARGS <words>...]
+#                 [INCLUDE_DIRS <folders>...]
 #                 [DEFINES <NAME[=VALUE]>...]
 #                 [DEPENDS <files>...])
 #
@@ -10,6 +11,9 @@
 # <final source>); name it as the build wants it (table.c, ops.h, ops.inc).
 # A relative <final source> is taken relative to the current binary
 # directory, a relative <template> relative to the current source directory.
+# The final source may go into a folder of its own (gen/table.c): the command
+# makes that folder before Vorn runs, since make, unlike Ninja, does not make
+# the folders of a rule's outputs, and the folder may be removed between builds.
 #
 #   NO_COMPACT  write the generator program in Vorn's default, statement-per-
 #            piece form (--no-compact) instead of the compact form, which
@@ -24,6 +28,10 @@
 #   TIMEOUT  stop a compile or generator run that takes longer than this
 #            many seconds (--timeout): a generator program that never ends
 #            then fails the build instead of filling the disk.
+#   MAX_OUTPUT  stop a generator program whose final source grows past this
+#            size (--max-output): a number of bytes, with K, M or G after it
+#            for KiB, MiB or GiB, or 0 for no bound; Vorn's own bound is 1G.
+#            The run then fails and leaves no final source.
 #   ARGS     the words given after "-M": $1, $2, ... in the template. With ARGS
 #            the template's name must end in a one-character extension
 #            (crc.C, table.c), because Vorn then reads it through "-c".
@@ -32,11 +40,14 @@
 #   DEFINES  names defined for the macro code, as -DNAME or -DNAME=VALUE
 #            would (WIDTH=8 makes "##for (int i = 0; i < WIDTH; i++) {" work);
 #            they reach the generator program only, not the final source.
-#   DEPENDS  further files whose change must rerun Vorn (data files that
-#            macro code reads). The template's "##include" files and a
-#            compiler.cfg need not be listed: Vorn writes a dependency file
-#            of what it read (--depfile, <final source>.d), which the build
-#            tool reads back.
+#   DEPENDS  further files whose change must rerun Vorn: the files that
+#            macro code opens while the generator program runs (fopen of a
+#            data file), which no compile sees. The template's "##include"
+#            files, the headers its macro code includes ("#include" between
+#            ##MSTART and ##MEND) and a compiler.cfg need not be listed: Vorn
+#            writes a dependency file of what it and the generator program's
+#            compile read (--depfile, <final source>.d), which the build tool
+#            reads back.
 #
 # Vorn runs in the template's own directory, so "##include" names, and a
 # compiler.cfg placed there, work exactly as with "cd <that directory> &&
@@ -54,7 +65,8 @@
 include_guard(GLOBAL)
 
 function(vorn_generate output)
-  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT;NO_CACHE;SAVE_TEMPS" "SOURCE;TIMEOUT"
+  cmake_parse_arguments(PARSE_ARGV 1 VG "NO_COMPACT;NO_CACHE;SAVE_TEMPS"
+                        "SOURCE;TIMEOUT;MAX_OUTPUT"
                         "ARGS;INCLUDE_DIRS;DEFINES;DEPENDS")
   if(CMAKE_VERSION VERSION_LESS 3.20)
     message(FATAL_ERROR "vorn_generate needs CMake 3.20 or newer (DEPFILE of custom commands)")
@@ -62,6 +74,13 @@ function(vorn_generate output)
   if(VG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "vorn_generate: unexpected arguments: ${VG_UNPARSED_ARGUMENTS}")
   endif()
+  # A keyword whose value was left out would otherwise vanish without a word,
+  # and with it the bound the caller meant to set.
+  foreach(keyword IN ITEMS SOURCE TIMEOUT MAX_OUTPUT)
+    if(keyword IN_LIST VG_KEYWORDS_MISSING_VALUES)
+      message(FATAL_ERROR "vorn_generate(${output}): ${keyword} needs a value")
+    endif()
+  endforeach()
   if(NOT VG_SOURCE)
     message(FATAL_ERROR "vorn_generate(${output}): SOURCE <template> is required")
   endif()
@@ -89,6 +108,7 @@ function(vorn_generate output)
   get_filename_component(template "${VG_SOURCE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(template_dir "${template}" DIRECTORY)
   get_filename_component(template_name "${template}" NAME)
+  get_filename_component(output_dir "${output}" DIRECTORY)
   set(work "${output}.vorn")
 
   # Vorn reads the input named by "-c" only when its next-to-last character
@@ -119,6 +139,10 @@ function(vorn_generate output)
   if(VG_TIMEOUT)
     set(limit "--timeout=${VG_TIMEOUT}")
   endif()
+  # DEFINED, not the value's truth: MAX_OUTPUT 0 (no bound) must reach Vorn.
+  if(DEFINED VG_MAX_OUTPUT)
+    list(APPEND limit "--max-output=${VG_MAX_OUTPUT}")
+  endif()
 
   set(search "")
   foreach(folder IN LISTS VG_INCLUDE_DIRS)
@@ -131,6 +155,14 @@ function(vorn_generate output)
     list(APPEND defines "-D${define}")
   endforeach()
 
+  # Vorn writes the final source and its dependency file through temporary
+  # files beside them, so their folder must exist when it runs. Ninja makes
+  # it, make does not; the current binary directory always exists.
+  set(make_folder "")
+  if(NOT output_dir STREQUAL CMAKE_CURRENT_BINARY_DIR)
+    set(make_folder COMMAND "${CMAKE_COMMAND}" -E make_directory "${output_dir}")
+  endif()
+
   file(RELATIVE_PATH shown "${CMAKE_BINARY_DIR}" "${output}")
   # The dependency file names the final source as its target, with absolute
   # paths; CMP0116 has CMake read it as such for Ninja too.
@@ -138,6 +170,7 @@ function(vorn_generate output)
   cmake_policy(SET CMP0116 NEW)
   add_custom_command(
     OUTPUT "${output}"
+    ${make_folder}
     COMMAND "${program}" -q ${form} ${limit} "--depfile=${output}.d" ${search}
             ${defines} "--output=${output}" ${input}
     WORKING_DIRECTORY "${template_dir}"

@@ -23,8 +23,18 @@
 
 std::string CacheDir;
 
-static std::string PendingKey;   // the key of the last lookup
+static std::string PendingKey;   // the key of the last lookup; empty when the program may not be kept
 static std::string PendingLines; // the same key with the "#line" numbers left out
+static std::vector<std::string> HitHeaders; // the headers of the entry last found
+
+// A program whose text names the time of its compile (or the path of its
+// code file, which lies in a private folder of one run) would print what
+// that one compile saw on every later run: it is never kept nor reused.
+static bool NamesItsCompile(const std::string &text) {
+  for (const char *macro : {"__DATE__", "__TIME__", "__TIMESTAMP__", "__BASE_FILE__"})
+    if (text.find(macro) != std::string::npos) return true;
+  return false;
+}
 
 std::string HashHex(const std::string &bytes) {
   unsigned long long fnv = 1469598103934665603ull, mix = 0x9E3779B97F4A7C15ull ^ bytes.size();
@@ -68,17 +78,25 @@ static std::string WithoutLineNumbers(const std::string &text) {
 }
 
 // What the key is made of, besides the headers; without line numbers when blind.
+// timed is set when the code names its compile (NamesItsCompile).
 static std::string KeyText(const std::string &code, const std::string &macro,
-                           const std::vector<std::string> &extras, bool blind = false) {
-  std::string text = "vorn-cache 1\n";
+                           const std::vector<std::string> &extras, bool *timed, bool blind = false) {
+  std::string text = "vorn-cache 2\n";
   for (const char *value : {compiler1, compiler2, linker1, linker2, ext_src, ext_obj, ext_exe})
     text += Setting(value) + "\n";
   text += std::to_string(compiler_flag) + " " + std::to_string(linker_flag) + "\n";
   text += Identity(compiler1) + "\n" + Identity(linker1) + "\n";
   for (const std::string &word : extras) text += word + "\n";
+  // The compiler's own variables change where it looks and what it links.
+  for (const char *name : {"CPATH", "C_INCLUDE_PATH", "CPLUS_INCLUDE_PATH", "GCC_EXEC_PREFIX",
+                           "COMPILER_PATH", "LIBRARY_PATH"}) {
+    const char *value = getenv(name);
+    text += std::string(name) + "=" + (value != nullptr ? value : "(unset)") + "\n";
+  }
   std::string bytes;
   for (const std::string *file : {&code, &macro}) {
     bool read = ReadWholeFile(*file, bytes);
+    if (read && NamesItsCompile(bytes)) *timed = true;
     text += (read ? HashHex(blind ? WithoutLineNumbers(bytes) : bytes) : "-") + "\n";
   }
   return text;
@@ -107,13 +125,15 @@ static std::string FileState(const std::string &path) {
 static bool ManifestHolds(const std::string &manifest, const std::string &exe) {
   std::istringstream lines(manifest);
   std::string line, bytes;
-  if (!std::getline(lines, line) || line != "vorn-cache-entry 2") return false;
+  if (!std::getline(lines, line) || line != "vorn-cache-entry 3") return false;
   bool program = false;
+  HitHeaders.clear();
   while (std::getline(lines, line)) {
     size_t state = line.find(' ', 33);
     if (line.size() < 34 || line[32] != ' ' || state == std::string::npos) return false;
     std::string path = line.substr(state + 1);
     if (path == "@program") program = true;
+    else HitHeaders.push_back(path);
     if (path != "@program" && line.compare(33, state - 33, FileState(path)) == 0) continue;
     if (!ReadWholeFile(path == "@program" ? exe : path, bytes) || HashHex(bytes) != line.substr(0, 32))
       return false;
@@ -131,10 +151,14 @@ static std::string CheckedEntry(const std::string &key) {
 
 std::string CachedProgram(const std::string &code, const std::string &macro,
                           const std::vector<std::string> &extras) {
-  PendingKey = HashHex(KeyText(code, macro, extras));
-  PendingLines = HashHex(KeyText(code, macro, extras, true));
-  return CheckedEntry(PendingKey);
+  bool timed = false;
+  PendingKey = HashHex(KeyText(code, macro, extras, &timed));
+  PendingLines = HashHex(KeyText(code, macro, extras, &timed, true));
+  if (timed) PendingKey.clear(), PendingLines.clear();
+  return timed ? "" : CheckedEntry(PendingKey);
 }
+
+const std::vector<std::string> &CachedHeaders() { return HitHeaders; }
 
 // A line of "lines" files: the key of an entry made from the same code with
 // other "#line" numbers, and the hash of that compile's token stream.
@@ -155,30 +179,6 @@ std::string LineShiftedProgram(const std::string &tokens) {
   std::string key, stored;
   if (tokens.empty() || !LineEntry(key, stored) || stored != tokens) return "";
   return CheckedEntry(key);
-}
-
-// The words of a make rule after its target: backslash-newline joins lines,
-// a backslash before a blank keeps it in the word.
-static std::vector<std::string> RuleWords(const std::string &rule) {
-  std::vector<std::string> words;
-  std::string word;
-  bool target = true;
-  for (size_t i = 0; i < rule.size(); i++) {
-    char c = rule[i];
-    if (c == '\\' && i + 1 < rule.size() && (rule[i + 1] == '\n' || rule[i + 1] == ' ')) {
-      if (rule[++i] == ' ') word += ' ';
-      continue;
-    }
-    if (c != ' ' && c != '\n' && c != '\t') {
-      word += c;
-      continue;
-    }
-    if (!word.empty() && !target) words.push_back(word);
-    if (!word.empty() && word.back() == ':') target = false;
-    word.clear();
-  }
-  if (!word.empty() && !target) words.push_back(word);
-  return words;
 }
 
 // Writes text to path through a temporary file in DIR and a rename.
@@ -215,15 +215,12 @@ static void Trim() {
   }
 }
 
-void StoreProgram(const std::string &exe, const std::string &deps, const std::string &code,
-                  const std::string &macro, const std::string &tokens) {
-  std::string rule, program, bytes;
-  if (PendingKey.empty() || !ReadWholeFile(deps, rule) || !ReadWholeFile(exe, program)) return;
-  std::string manifest = "vorn-cache-entry 2\n";
-  std::error_code same;
-  for (const std::string &path : RuleWords(rule)) {
-    namespace fs = std::filesystem;
-    if (fs::equivalent(path, code, same) || fs::equivalent(path, macro, same)) continue;
+void StoreProgram(const std::string &exe, const std::vector<std::string> &headers,
+                  const std::string &tokens) {
+  std::string program, bytes;
+  if (PendingKey.empty() || !ReadWholeFile(exe, program)) return;
+  std::string manifest = "vorn-cache-entry 3\n";
+  for (const std::string &path : headers) {
     // The state before the read: a write after it changes the state, and the
     // hash decides. File times tick in steps of milliseconds, so a file
     // written in the last seconds could be written again with the same state:
@@ -231,7 +228,8 @@ void StoreProgram(const std::string &exe, const std::string &deps, const std::st
     struct stat st;
     bool recent = stat(path.c_str(), &st) == 0 && st.st_ctim.tv_sec + 2 >= time(nullptr);
     std::string state = recent ? "new" : FileState(path);
-    if (!ReadWholeFile(path, bytes)) return;  // a header that cannot be read again cannot be checked
+    // A header that cannot be read again cannot be checked.
+    if (!ReadWholeFile(path, bytes) || NamesItsCompile(bytes)) return;
     manifest += HashHex(bytes) + " " + state + " " + path + "\n";
   }
   manifest += HashHex(program) + " - @program\n";

@@ -15,7 +15,8 @@ extern std::string CacheDir;                       // --cache=DIR; empty for no 
 constexpr unsigned long long CacheLimit = 256ull << 20; // bytes DIR may hold; past that the oldest entries go
 
 // The cached program made from the code file and macro file with the current
-// settings and extra compile words, checked whole; empty on a miss.
+// settings and extra compile words, checked whole; empty on a miss, and
+// always for code that names the time of its compile.
 std::string CachedProgram(const std::string &code, const std::string &macro,
                           const std::vector<std::string> &extras);
 // After a miss: the hash of the compile's token stream that a program made from the
@@ -25,11 +26,14 @@ std::string LineShiftedTokens();
 // stream) is the one it was stored with; empty otherwise.
 std::string LineShiftedProgram(const std::string &tokens);
 // After a successful compile on a miss: stores exe under the key of the last
-// lookup, with the headers named in the compiler's dependency file deps (the
-// code file and the macro file left out), and, when tokens is not empty, as the
-// program of that token stream for the same code with other "#line" numbers;
-// then trims DIR to CacheLimit.
-void StoreProgram(const std::string &exe, const std::string &deps, const std::string &code,
-                  const std::string &macro, const std::string &tokens);
+// lookup, with headers (what the compile read besides the code file and the
+// macro file), and, when tokens is not empty, as the program of that token
+// stream for the same code with other "#line" numbers; then trims DIR to
+// CacheLimit. A program whose code or headers name the time of their compile
+// is not stored.
+void StoreProgram(const std::string &exe, const std::vector<std::string> &headers,
+                  const std::string &tokens);
+// The headers listed in the entry of the last hit.
+const std::vector<std::string> &CachedHeaders();
 // Two independent 64-bit hashes of bytes, as 32 hexadecimal digits.
 std::string HashHex(const std::string &bytes);

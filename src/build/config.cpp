@@ -16,20 +16,20 @@
 #include "build/cmdline.h"
 #include "build/settings.h"
 
-// Lines are read in pieces of at most this many characters; each piece counts as a line.
-static const int MaxLine = 511;
-
 int IsNumeric(const char *s) {
   for (; *s; s++)
     if (*s < '0' || *s > '9') return 0;
   return 1;
 }
 
+// One whole line, its line end included, however long it is.
 static bool ReadLine(FILE *file, std::string &line) {
-  char piece[MaxLine + 1];
-  if (fgets(piece, sizeof piece, file) == nullptr) return false;
-  line = piece;
-  return true;
+  line.clear();
+  for (int c; (c = getc(file)) != EOF;) {
+    line += static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return !line.empty();
 }
 
 static bool StartsWith(const std::string &line, const char *prefix) {

@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@
 volatile sig_atomic_t StopSignal = 0;
 volatile sig_atomic_t StepTimedOut = 0;
 double StepTimeLimit = 0;
+unsigned long long ChildFileLimit = 0;
 
 static volatile sig_atomic_t ChildGroup = 0; // group of the child waited for; 0 between children
 static volatile sig_atomic_t SideGroup = 0;  // group of a child running beside it; 0 for none
@@ -81,6 +83,22 @@ static sigset_t HeldSignals() {
   return held;
 }
 
+// Lowers the file size limit to bytes; a lower limit already in force stays.
+static void LowerFileLimit(unsigned long long bytes) {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= bytes) return;
+  limit.rlim_cur = static_cast<rlim_t>(bytes);
+  if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < limit.rlim_cur) limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+unsigned long long InheritedFileLimit() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0;
+  return limit.rlim_cur;
+}
+
 // In the child: a group of its own, Vorn's handlers gone, ended should Vorn die.
 [[noreturn]] static void StartChild(const char *program, char *const argv[],
                                     const std::string &diagnostic, pid_t parent,
@@ -98,7 +116,9 @@ static sigset_t HeldSignals() {
     if (old.sa_handler != SIG_IGN) signal(s, SIG_DFL);
   }
   signal(SIGALRM, SIG_DFL);
-  signal(SIGXFSZ, SIG_DFL);  // the children get the default our own run set aside
+  if (ChildFileLimit > 0) LowerFileLimit(ChildFileLimit);
+  signal(SIGXFSZ, SIG_DFL);  // the children get the defaults our own run set aside
+  signal(SIGPIPE, SIG_DFL);
   sigprocmask(SIG_SETMASK, &mask, nullptr);
   execv(program, argv);
   fputs(diagnostic.c_str(), stderr);

@@ -10,7 +10,10 @@
 extern volatile sig_atomic_t StopSignal;   // the signal that stopped the run; 0 while none came
 extern volatile sig_atomic_t StepTimedOut; // 1 when the last step was stopped for its time limit
 extern double StepTimeLimit;               // --timeout: seconds a step may run; 0 for no limit
+extern unsigned long long ChildFileLimit;  // bytes any file a child writes may reach; 0 for no limit of ours
 
+// The file size limit Vorn was started with (ulimit -f), in bytes; 0 for none.
+unsigned long long InheritedFileLimit();
 // Catches SIGINT, SIGTERM and SIGHUP (those not ignored when Vorn started):
 // a signal is passed on to the running child's group, or, between children,
 // ends the run at once (DieStopped).

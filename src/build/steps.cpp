@@ -7,6 +7,7 @@
 // started is a failure: the child says why and exits with 127.
 #include "build/steps.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,10 +27,14 @@
 #include "build/settings.h"
 #include "build/wholefile.h"
 #include "driver/cleanup.h"
+#include "driver/depfile.h"
 #include "driver/diagnostics.h"
 #include "generator/codeform.h"
 
 int FinalIsScratch = 0;
+unsigned long long MaxOutput = DefaultMaxOutput;
+std::string FinalShown;
+int FinalUnwritable = 0;
 std::vector<std::string> CompileExtras;
 
 // The parent's messages for one kind of pass.
@@ -188,32 +194,53 @@ static std::string FinishTokens(int pid, const std::string &scratch) {
   return tokens;
 }
 
-// Compiles on a cache miss, listing the headers the compile reads for the
-// entry's manifest, and stores the program. The token stream, unless already
-// made, is made beside the compile.
-static int CompileAndStore(const std::string &code, const std::string &macro,
-                           const std::string &exeName, std::string tokens) {
-  std::string deps = exeName + ".d", scratch = exeName + ".ii";
-  int side = tokens.empty() ? StartTokens(code, scratch) : -1;
+// Compiles, listing in headers the files the compile read besides the code
+// file and the macro file, as the compiler's own dependency file names them.
+static int CompileListing(const std::string &code, const std::string &macro,
+                          const std::string &exeName, std::vector<std::string> &headers) {
+  std::string deps = exeName + ".d", rule;
   std::vector<std::string> saved = CompileExtras;
   CompileExtras.insert(CompileExtras.end(), {"-MD", "-MF", deps});
   RemoveOnStop(deps);
   int built = call_cc(code.c_str(), exeName.c_str());
   CompileExtras = saved;
-  if (side >= 0) tokens = FinishTokens(side, scratch);
-  if ((built & 0xFFFF) == 0) StoreProgram(exeName, deps, code, macro, tokens);
+  headers.clear();
+  std::error_code same;
+  if (ReadWholeFile(deps, rule)) {
+    for (const std::string &path : RuleWords(rule))
+      if (!std::filesystem::equivalent(path, code, same) && !std::filesystem::equivalent(path, macro, same))
+        headers.push_back(path);
+  }
   remove(deps.c_str());
   KeepOnStop(deps);
   return built;
 }
 
+// Compiles on a cache miss and stores the program with the headers its
+// compile read. The token stream, unless already made, is made beside the compile.
+static int CompileAndStore(const std::string &code, const std::string &macro,
+                           const std::string &exeName, std::string tokens,
+                           std::vector<std::string> &headers) {
+  std::string scratch = exeName + ".ii";
+  int side = tokens.empty() ? StartTokens(code, scratch) : -1;
+  int built = CompileListing(code, macro, exeName, headers);
+  if (side >= 0) tokens = FinishTokens(side, scratch);
+  if ((built & 0xFFFF) == 0) StoreProgram(exeName, headers, tokens);
+  return built;
+}
+
 int BuildProgram(const std::string &code, const std::string &macro, const std::string &exeName,
-                 std::string &program) {
+                 std::string &program, std::vector<std::string> *headers) {
   program = exeName;
-  if (!CacheDir.empty() && !CompilerTakesGccOptions())
+  std::vector<std::string> unwanted;
+  if (headers == nullptr) headers = &unwanted;
+  headers->clear();
+  bool listing = CompilerTakesGccOptions();
+  if (!CacheDir.empty() && !listing)
     VornWarning("--cache needs a compiler of gcc's family, which lists the headers it reads; "
                 "compiling without the cache");
-  if (CacheDir.empty() || !CompilerTakesGccOptions()) return call_cc(code.c_str(), exeName.c_str());
+  if (!listing || (CacheDir.empty() && headers == &unwanted)) return call_cc(code.c_str(), exeName.c_str());
+  if (CacheDir.empty()) return CompileListing(code, macro, exeName, *headers);
   std::string cached = CachedProgram(code, macro, CompileExtras), tokens;
   // The same code with other "#line" numbers: its program serves when the
   // compiler sees the same tokens, which no line number then reaches.
@@ -222,7 +249,8 @@ int BuildProgram(const std::string &code, const std::string &macro, const std::s
     tokens = FinishTokens(StartTokens(code, scratch), scratch);
     cached = LineShiftedProgram(tokens);
   }
-  if (cached.empty()) return CompileAndStore(code, macro, exeName, tokens);
+  if (cached.empty()) return CompileAndStore(code, macro, exeName, tokens, *headers);
+  *headers = CachedHeaders();
   program = cached;
   return 0;
 }
@@ -233,6 +261,48 @@ const char *GeneratorPath(const char *exeName) {
   return path.c_str();
 }
 
+std::string SizeText(unsigned long long bytes) {
+  static const char *const units[] = {"GiB", "MiB", "KiB"};
+  for (int i = 0; i < 3; i++) {
+    unsigned long long unit = 1ull << (10 * (3 - i));
+    if (bytes >= unit && bytes % unit == 0) return std::to_string(bytes / unit) + " " + units[i];
+  }
+  return std::to_string(bytes) + " bytes";
+}
+
+// The channel through which the generator program tells why it could not
+// write the final source: a pipe whose write end it inherits, named in
+// VORN_REPORT_FD. Its errno arrives as a decimal number.
+static bool OpenReport(int fds[2]) {
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  fcntl(fds[1], F_SETFD, 0);
+  fcntl(fds[0], F_SETFL, O_NONBLOCK);
+  setenv("VORN_REPORT_FD", std::to_string(fds[1]).c_str(), 1);
+  return true;
+}
+
+// The errno the generator program reported, or 0; closes the channel.
+static int ReadReport(int fds[2]) {
+  unsetenv("VORN_REPORT_FD");
+  close(fds[1]);
+  char text[32] = {};
+  ssize_t n = read(fds[0], text, sizeof text - 1);
+  close(fds[0]);
+  return n > 0 ? atoi(text) : 0;
+}
+
+// The one line of a generator program stopped by the file size limit: ours,
+// or a lower one that Vorn was started with.
+static std::string BoundText(const std::string &program, const std::string &tail) {
+  unsigned long long inherited = InheritedFileLimit();
+  if (MaxOutput == 0 || (inherited != 0 && inherited < MaxOutput))
+    return program + " reached the file size limit of " + SizeText(inherited) +
+           " that vorn was started with (ulimit -f) and was stopped" + tail;
+  return program + " wrote more than " + SizeText(MaxOutput) +
+         ", the bound of the final source, and was stopped" + tail +
+         "; --max-output=SIZE raises the bound (0 for none)";
+}
+
 int call_pgm(const char *exeName, const char *finalName) {
   const char *path = GeneratorPath(exeName);
   std::string diagnostic = std::string("execl(") + path + "," + exeName + " " + finalName + " :";
@@ -240,12 +310,40 @@ int call_pgm(const char *exeName, const char *finalName) {
   std::vector<std::string> args = {exeName, finalName};
   // The compact form's program reads its text from the segments file.
   if (!TextSegmentsName.empty()) args.push_back(TextSegmentsName);
+  // The default form's program writes through the stream it opened without
+  // a look at it: a final source that cannot be opened is said here.
+  bool existed = access(finalName, F_OK) == 0;
+  if (FILE *probe = fopen(finalName, "a")) {
+    fclose(probe);
+    if (!existed) remove(finalName);
+  } else {
+    VornError("cannot write the final source " + (FinalShown.empty() ? finalName : FinalShown) + ": " +
+              strerror(errno));
+    KeepOnStop(finalName);
+    FinalUnwritable = 1;
+    return 1;
+  }
+  int report[2];
+  bool listening = OpenReport(report);
+  ChildFileLimit = MaxOutput;
   int result = RunPass(path, args, diagnostic);
+  ChildFileLimit = 0;
+  int writeError = listening ? ReadReport(report) : 0;
   KeepOnStop(finalName);
   // What a failed program began is no final source: a build must not take it.
   bool removed = result != 0 && remove(finalName) == 0 && !FinalIsScratch;
   std::string tail = removed ? std::string("; its partial final source ") + finalName + " was removed" : "";
   std::string program = std::string("the generator program ") + exeName;
+  FinalUnwritable = result != 0 && writeError != 0;
+  if (FinalUnwritable) {
+    VornError("cannot write the final source " + (FinalShown.empty() ? finalName : FinalShown) + ": " +
+              strerror(writeError) + tail);
+    return result;
+  }
+  if (result == PassSignalBase + SIGXFSZ) {
+    VornError(BoundText(program, tail));
+    return result;
+  }
   Report(result, PrintMessages, program, program, tail);
   if (removed && !Quiet && !StepTimedOut)
     fprintf(stderr, "vorn: removed the partial final source %s\n", finalName);

@@ -76,19 +76,24 @@ void DieStopped(int signal) {
   sigemptyset(&stop);
   AddStopSignals(&stop);
   sigprocmask(SIG_BLOCK, &stop, nullptr);
+  // Files first, folders last (a folder is listed before the files in it),
+  // and all of it before a word is said: standard error may be a pipe that
+  // nobody reads any more.
+  const char *removed = nullptr;  // the partial final source (a run has one)
+  for (size_t i = Listed.size(); i-- > 0;) {
+    const StopPath &entry = Listed[i];
+    if (entry.kind == StopFolder)
+      rmdir(entry.path.c_str());
+    else if (unlink(entry.path.c_str()) == 0 && entry.kind == StopReport)
+      removed = entry.path.c_str();
+  }
   Say("vorn: error: stopped by ");
   Say(SignalName(signal));
   Say("\n");
-  // Files first, folders last: a folder is listed before the files in it.
-  for (size_t i = Listed.size(); i-- > 0;) {
-    const StopPath &entry = Listed[i];
-    if (entry.kind == StopFolder) {
-      rmdir(entry.path.c_str());
-    } else if (unlink(entry.path.c_str()) == 0 && entry.kind == StopReport) {
-      Say("vorn: removed the partial final source ");
-      Say(entry.path.c_str());
-      Say("\n");
-    }
+  if (removed != nullptr) {
+    Say("vorn: removed the partial final source ");
+    Say(removed);
+    Say("\n");
   }
   ::signal(signal, SIG_DFL);
   sigset_t only;

@@ -14,7 +14,9 @@
 #include <cstring>
 #include <set>
 
+#include "driver/cleanup.h"
 #include "driver/diagnostics.h"
+#include "driver/partial.h"
 
 std::string MakeEscaped(const std::string &name) {
   std::string out;
@@ -55,13 +57,41 @@ static std::string RuleText(const std::string &target, const std::vector<std::st
 int WriteDepfile(const std::string &path, const std::string &target,
                  const std::vector<std::string> &prerequisites, size_t firstInclude) {
   std::string rule = RuleText(target, prerequisites, firstInclude);
-  std::string temporary = path + ".tmp";
-  FILE *file = fopen(temporary.c_str(), "w");
+  std::string temporary = CreatePartial(path);
+  FILE *file = temporary.empty() ? nullptr : fopen(temporary.c_str(), "w");
+  RemoveOnStop(temporary);
   bool ok = file != nullptr && fwrite(rule.data(), 1, rule.size(), file) == rule.size();
   if (file != nullptr && fclose(file) != 0) ok = false;
-  if (ok && rename(temporary.c_str(), path.c_str()) == 0) return 1;
+  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
   int err = errno;
-  remove(temporary.c_str());
+  if (!ok && !temporary.empty()) remove(temporary.c_str());
+  KeepOnStop(temporary);
+  ReleasePartial(temporary);
+  if (ok) return 1;
   VornError("cannot write the dependency file " + path + ": " + strerror(err));
   return 0;
+}
+
+std::vector<std::string> RuleWords(const std::string &rule) {
+  std::vector<std::string> words;
+  std::string word;
+  bool target = true;
+  for (size_t i = 0; i < rule.size(); i++) {
+    char c = rule[i];
+    if (c == '\\' && i + 1 < rule.size() && strchr("\n \t#", rule[i + 1]) != nullptr) {
+      if (rule[++i] != '\n') word += rule[i];
+      continue;
+    }
+    if (c == '$' && i + 1 < rule.size() && rule[i + 1] == '$') i++;  // make's "$$" is one '$'
+
+    if (c != ' ' && c != '\n' && c != '\t') {
+      word += c;
+      continue;
+    }
+    if (!word.empty() && !target) words.push_back(word);
+    if (!word.empty() && word.back() == ':') target = false;
+    word.clear();
+  }
+  if (!word.empty() && !target) words.push_back(word);
+  return words;
 }

@@ -3,12 +3,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "build/process.h"
 #include "build/settings.h"
+#include "build/steps.h"
 #include "driver/diagnostics.h"
 #include "generator/codeform.h"
 #include "generator/macro.h"
@@ -126,6 +130,24 @@ static void TimeoutOption(const std::string &value, RunNames &names) {
   StepTimeLimit = seconds;
 }
 
+// --max-output=SIZE: bytes, or K, M, G (powers of 1024) of them; 0 for no bound.
+static void MaxOutputOption(const std::string &value, RunNames &names) {
+  size_t digits = 0;
+  while (digits < value.size() && isdigit(static_cast<unsigned char>(value[digits]))) digits++;
+  std::string suffix = value.substr(digits);
+  int shift = suffix.empty() ? 0 : suffix.size() > 1 ? -1 : strchr("kK", suffix[0]) ? 10
+            : strchr("mM", suffix[0]) ? 20 : strchr("gG", suffix[0]) ? 30 : -1;
+  errno = 0;
+  unsigned long long bytes = digits > 0 ? strtoull(value.c_str(), nullptr, 10) : 0;
+  if (digits == 0 || shift < 0 || errno != 0 || bytes > (~0ull >> shift)) {
+    VornError("--max-output takes a size in bytes, with K, M or G after it for KiB, MiB or GiB "
+              "(0 for no bound), not \"" + value + "\"");
+    names.fatal = true;
+    return;
+  }
+  MaxOutput = bytes << shift;
+}
+
 // "-": the template comes from standard input and is named as cpp names it.
 static void StdinInput(RunNames &names) {
   if (names.stream != nullptr && !names.fromStdin) fclose(names.stream);
@@ -175,10 +197,52 @@ static bool LongOption(const std::string &arg, RunNames &names) {
     names.compiler = value;
   } else if ((value = ValueOf(arg, "--timeout")) != nullptr) {
     TimeoutOption(value, names);
+  } else if ((value = ValueOf(arg, "--max-output")) != nullptr) {
+    MaxOutputOption(value, names);
   } else {
     return false;
   }
   return true;
+}
+
+// The long options; a '=' after the name: it takes a value.
+static const char *const LongOptions[] = {
+    "--output=", "--check", "--save-temps", "--compiler=", "--cache=", "--compact", "--no-compact",
+    "--quiet", "--depfile=", "--timeout=", "--max-output=", "--help", "--version"};
+
+// The edit distance of a and b, a swap of two neighbours counting one.
+static size_t Distance(const std::string &a, const std::string &b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); i++) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); j++) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); i++) {
+    for (size_t j = 1; j <= b.size(); j++) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// A mistyped long option would otherwise run the whole build with the
+// option's word lost; it ends the run before anything is written.
+static void UnknownLongOption(const std::string &arg, RunNames &names) {
+  std::string name = arg.substr(0, arg.find('='));
+  std::string nearest;
+  size_t best = 0;
+  for (std::string known : LongOptions) {
+    size_t distance = Distance(name, known.substr(0, known.find('=')));
+    if (nearest.empty() || distance < best) nearest = known, best = distance;
+  }
+  names.fatal = true;
+  bool takesValue = nearest.back() == '=';
+  if (takesValue) nearest.pop_back();
+  if (best == 0 && takesValue)
+    return VornError("the option " + name + " needs a value: " + name + "=VALUE, in one word");
+  if (best == 0) return VornError("the option " + name + " takes no value: " + arg);
+  bool close = best <= std::max<size_t>(2, name.size() / 3);
+  VornError("unrecognized option " + arg + (close ? "; did you mean " + nearest + "?" : "; see vorn --help"));
 }
 
 // The arguments after the input name are not examined; a word meant as an
@@ -203,6 +267,10 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
       return;
     }
     if (LongOption(arg, names)) continue;
+    if (arg.compare(0, 2, "--") == 0) {
+      UnknownLongOption(arg, names);
+      continue;
+    }
     char letter = arg.size() > 1 ? arg[1] : '\0';
     std::string value = arg.size() > 2 ? arg.substr(2) : "";
     switch (letter) {

@@ -15,6 +15,7 @@
 #include "build/wholefile.h"
 #include "driver/cleanup.h"
 #include "driver/diagnostics.h"
+#include "driver/partial.h"
 #include "generator/codeform.h"
 
 int FinalChannel = -1;
@@ -67,17 +68,9 @@ static void Scratch(const std::string &path) { RemoveOnStop(path, StopQuiet); }
 
 // The temporary final source beside the output, readable as the output would be.
 static std::string FinalBeside(const std::string &output) {
-  std::string pattern = FolderOf(output) + "/." + BaseName(output) + ".vorn-XXXXXX";
-  int fd = mkstemp(pattern.data());
-  if (fd < 0) {
-    VornError("cannot create a temporary file beside " + output + ": " + strerror(errno));
-    return "";
-  }
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  return pattern;
+  std::string path = CreatePartial(output);
+  if (path.empty()) VornError("cannot create a temporary file beside " + output + ": " + strerror(errno));
+  return path;
 }
 
 int MakeTempsFolder(const RunNames &names) {
@@ -199,6 +192,7 @@ int DeliverOutput(const RunNames &names) {
                                                                 : Replace(names);
   remove(names.final.c_str());
   KeepOnStop(names.final);
+  ReleasePartial(names.final);
   RemoveScratch(names);
   return status;
 }
@@ -206,6 +200,7 @@ int DeliverOutput(const RunNames &names) {
 void DiscardOutput(const RunNames &names, bool keep) {
   if (!names.final.empty()) remove(names.final.c_str());
   KeepOnStop(names.final);
+  ReleasePartial(names.final);
   if (names.scratch.empty()) return;
   bool codeInScratch = names.code.rfind(names.scratch + "/", 0) == 0;
   if (!keep || !codeInScratch) return RemoveScratch(names);

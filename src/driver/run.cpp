@@ -54,6 +54,9 @@ void ResetVorn() {
   ResetCleanup();
   ConfigRead = 0;
   StepTimeLimit = 0;
+  MaxOutput = DefaultMaxOutput;
+  FinalShown.clear();
+  FinalUnwritable = 0;
   FinalIsScratch = 0;
   CompileExtras.clear();
   CacheDir.clear();
@@ -124,18 +127,17 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   return 1;
 }
 
-// The make rule of what the run read: the template, its include files and compiler.cfg.
-static int WriteRunDepfile(const RunNames &names) {
+// The make rule of what the run read: the template, compiler.cfg, the
+// template's include files and the headers the generator program's compile read.
+static int WriteRunDepfile(const RunNames &names, const std::vector<std::string> &headers) {
   std::vector<std::string> prerequisites;
   if (!names.fromStdin) prerequisites.push_back(names.input);
   if (ConfigRead) prerequisites.push_back("compiler.cfg");
   size_t firstInclude = prerequisites.size();
   prerequisites.insert(prerequisites.end(), IncludedFiles.begin(), IncludedFiles.end());
+  prerequisites.insert(prerequisites.end(), headers.begin(), headers.end());
   const std::string &target = names.output.empty() ? names.final : names.output;
-  RemoveOnStop(names.depfile + ".tmp");
-  int ok = WriteDepfile(names.depfile, target, prerequisites, firstInclude);
-  KeepOnStop(names.depfile + ".tmp");
-  return ok;
+  return WriteDepfile(names.depfile, target, prerequisites, firstInclude);
 }
 
 // A run that fails after its generator wrote the final source leaves none:
@@ -155,16 +157,22 @@ static int Generate(RunNames &names, bool &stepFailed) {
     return 1;
   }
   if (names.stream != nullptr && !names.fromStdin) fclose(names.stream);
-  // Written before the build steps, so that a failed compile still leaves
-  // the rule that makes the build run Vorn again when an include changes.
-  int depfileOk = names.depfile.empty() || WriteRunDepfile(names);
-  stepFailed = true;
   std::string program;
-  int built = BuildProgram(names.code, names.macro, names.exe, program);
+  std::vector<std::string> headers;
+  int built = BuildProgram(names.code, names.macro, names.exe, program,
+                           names.depfile.empty() ? nullptr : &headers);
+  // Written after a failed compile too, so that the build runs Vorn again
+  // when an include or a header changes.
+  if (!names.depfile.empty() && !WriteRunDepfile(names, headers)) return 1;
+  stepFailed = true;
   if ((built & 0xFFFF) != 0) return 1;
-  if (call_pgm(program.c_str(), names.final.c_str()) != 0) return 1;
+  // A final source that could not be written is no fault of the program.
+  if (call_pgm(program.c_str(), names.final.c_str()) != 0) {
+    stepFailed = !FinalUnwritable;
+    return 1;
+  }
   stepFailed = false;
-  if (TemplateErrors == 0 && depfileOk) return 0;
+  if (TemplateErrors == 0) return 0;
   if (!FinalIsScratch) RemoveFailedFinal(names.final);
   return 1;
 }
@@ -201,6 +209,7 @@ static int Run(RunNames &names) {
   // code file, in a folder of its own, needs that folder named.
   std::string templateFolder = names.fromStdin ? "." : FolderOf(names.input);
   if (FolderOf(names.code) != templateFolder) CompileExtras = {"-iquote", templateFolder};
+  FinalShown = names.output.empty() || names.output == "-" ? "" : names.output;
   bool stepFailed = false;
   int status = Generate(names, stepFailed);
   if (names.output.empty()) return status;

@@ -60,7 +60,8 @@ static const char *const CompactMainLines[] = {
     " exit(1); }",
     "_vcount = _vc; }",
     "int main(int _vargc, char **_vargv) {",
-    "stdcom = fopen(_vargc > 1 ? _vargv[1] : \"\", \"w\"); _vload(_vargc > 2 ? _vargv[2] : 0);",
+    "stdcom = fopen(_vargc > 1 ? _vargv[1] : \"\", \"w\"); if (!stdcom) return _vwriteFailed(errno);",
+    "_vload(_vargc > 2 ? _vargv[2] : 0);",
 };
 
 namespace {

@@ -31,6 +31,14 @@
 // still reaches "Unsuported type" at run time sets _printFailed, which main
 // returns.
 //
+// Every write of the final source is checked, since a full disk or a file
+// size limit must fail the run, not leave a cut file behind a status of 0:
+// main returns _vclose, which closes the final source and turns an error of
+// any earlier write, or of the close, into status 74, and tells Vorn the
+// system's reason through the descriptor it names in VORN_REPORT_FD (run by
+// hand, the program says it on standard error). Macro code that returns or
+// exits early is checked the same way at exit.
+//
 // CString escapes so that the literal holds exactly the string's bytes in C
 // and C++: controls and bytes 0x7F-0xFF as three octal digits, which no digit
 // after them can extend; a '?' after a '?' as "\?", so that no trigraph
@@ -85,6 +93,19 @@ static const char *const SupportLines[] = {
     "#endif",
     "#define _Ftype(a)  _ftype(&a)",
     "int _printFailed = 0;",
+    "#include <errno.h>",
+    "int _vwriteFailed(int e) {",
+    "const char *fd = getenv(\"VORN_REPORT_FD\"); FILE *r = fd ? fdopen(atoi(fd), \"w\") : NULL;",
+    "if (r) { fprintf(r, \"%d\\n\", e ? e : EIO); fclose(r); }",
+    "else fprintf(stderr, \"cannot write the final source: %s\\n\", strerror(e ? e : EIO));",
+    "return 74; }",
+    "int _vclose(int status) {",
+    "if (!stdcom) return status;",
+    "int e = errno, bad = ferror(stdcom); errno = 0;",
+    "if (fclose(stdcom) != 0) { bad = 1; if (errno) e = errno; }",
+    "stdcom = NULL; return bad ? _vwriteFailed(e) : status; }",
+    "void _vatExit(void) { int s = _vclose(0); if (s) _Exit(s); }",
+    "int _vatExitSet = atexit(_vatExit);",
     "char *_printType(int tp) {",
     "static char frm[5];",
     "frm[0] = 37;",
@@ -164,8 +185,7 @@ void PrintHeaders(const char *finalName, const char *macroName) {
 int PrintEpilogue() {
   if (in_text == 1) PrintText(CodeFile, "\");\n");
   FlushBuffer(BothFiles);
-  PrintLine(CodeFile, "fclose(stdcom);");
-  PrintLine(CodeFile, "return _printFailed;");
+  PrintLine(CodeFile, "return _vclose(_printFailed);");
   PrintLine(CodeFile, "}");
   return CloseFiles();
 }

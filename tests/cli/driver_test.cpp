@@ -5,6 +5,7 @@
 #include <sstream>
 #include <sys/stat.h>
 
+#include "driver/depfile.h"
 #include "harness.h"
 
 static bool Exists(const std::string &path) {
@@ -190,36 +191,67 @@ TEST(Driver, QuietRunsReportProblemsOnly) {
 
 // The dependency file names the template, compiler.cfg and every include
 // opened (nested, and with names make must see escaped), and make reads it.
+// The prerequisites of the rule in s.d, one a line, with its empty rules after a "--" line.
+static std::string RuleLines(const std::string &rule) {
+  std::string lines;
+  for (const std::string &word : RuleWords(rule)) lines += word + "\n";
+  size_t empty = rule.find("\n\n");
+  return lines + "--\n" + (empty == std::string::npos ? "" : rule.substr(empty + 2));
+}
+
 TEST(Driver, DependencyFileNamesWhatTheRunRead) {
   TempDir dir;
   Shell("mkdir -p 'sp ace' parts");
-  WriteFile("s.C", "x\n##include \"sp ace/a$#.inc\"\n##include \"parts/b.inc\"\n");
+  WriteFile("s.C", "x\n##include \"sp ace/a$#.inc\"\n##include \"parts/b.inc\"\n"
+                   "##MSTART\n#include \"params.h\"\n##MEND\nw ##WIDTH##\n");
   WriteFile("sp ace/a$#.inc", "a\n##include \"../parts/b.inc\"\n");
   WriteFile("parts/b.inc", "b\n");
+  WriteFile("params.h", "#include <math.h>\nenum { WIDTH = 4 };\n");
   WriteFile("compiler.cfg", "#GCC SRC=C EXE=exe\nCOMPILER=" + std::string(VORN_HOST_GCC) +
                                 " SRC EXE\nLINE=gcc %s -o %s\n");
-  RunResult r = RunVorn({"-q", "--depfile=s.d", "s.C"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const std::string here = dir.path, a = here + "/sp\\ ace/a$$\\#.inc", b = here + "/parts/b.inc";
-  EXPECT_EQ(ReadFile("s.d"), "s_new.C: \\\n  " + here + "/s.C \\\n  " + here + "/compiler.cfg \\\n  " +
-                                 a + " \\\n  " + here + "/sp\\ ace/../parts/b.inc \\\n  " + b + "\n\n" + a +
-                                 ":\n\n" + here + "/sp\\ ace/../parts/b.inc:\n\n" + b + ":\n");
-  EXPECT_FALSE(Exists("s.d.tmp"));
-  // make takes the rule: the final source is up to date until a nested part changes.
+  const std::string here = dir.path, a = here + "/sp ace/a$#.inc", b = here + "/parts/b.inc";
+  // The template, compiler.cfg, the include files, then every header the
+  // generator program's compile read: the macro block's, local and system.
+  const std::string read = here + "/s.C\n" + here + "/compiler.cfg\n" + a + "\n" + here +
+                           "/sp ace/../parts/b.inc\n" + b + "\n";
+  for (const char *cache : {"", "--cache=vc"}) {  // a cache hit knows the headers too
+    for (int run = 0; run < (cache[0] ? 2 : 1); run++) {
+      SCOPED_TRACE(std::string(cache) + " run " + std::to_string(run));
+      RunResult r = RunVorn({"-q", cache[0] ? cache : "-q", "--depfile=s.d", "s.C"});
+      ASSERT_EQ(r.status, 0) << r.err;
+      std::string rule = ReadFile("s.d"), lines = RuleLines(rule);
+      EXPECT_EQ(rule.rfind("s_new.C: \\\n  " + here + "/s.C \\\n", 0), 0u) << rule;
+      EXPECT_EQ(lines.rfind(read, 0), 0u) << lines;
+      EXPECT_NE(lines.find("/math.h\n"), std::string::npos) << lines;
+      EXPECT_NE(lines.find("\n" + here + "/params.h\n"), std::string::npos) << lines;
+      EXPECT_NE(rule.find("\n" + here + "/sp\\ ace/a$$\\#.inc:\n"), std::string::npos) << rule;
+      EXPECT_NE(rule.find("\n" + here + "/params.h:\n"), std::string::npos) << rule;
+      EXPECT_EQ(lines.find("s_C.C"), std::string::npos) << lines;
+      EXPECT_EQ(lines.find("s_M.mac"), std::string::npos) << lines;
+    }
+  }
+  EXPECT_EQ(Shell("ls -a | grep -q vorn-"), 1) << "a partial dependency file was left";
+  // make takes the rule: the final source is up to date until a nested part
+  // or the macro block's header changes.
   WriteFile("Makefile", "s_new.C: s.C\n\t" + std::string(VORN_BIN) + " -q --depfile=s.d s.C\n-include s.d\n");
   EXPECT_EQ(Shell("make -q s_new.C"), 0);
   ASSERT_EQ(Shell("sleep 1; touch parts/b.inc"), 0);
+  EXPECT_EQ(Shell("make -q s_new.C"), 1);
+  ASSERT_EQ(Shell("make >make.out 2>&1 && make -q s_new.C"), 0) << ReadFile("make.out");
+  ASSERT_EQ(Shell("sleep 1; echo 'enum { DEPTH = 2 };' >>params.h"), 0);
   EXPECT_EQ(Shell("make -q s_new.C"), 1);
   // A deleted include does not break make: its empty rule stands in for it.
   ASSERT_EQ(Shell("rm 'sp ace/a$#.inc' && make >make.out 2>&1"), 2) << ReadFile("make.out");
   EXPECT_NE(ReadFile("make.out").find("s.C:2: error: cannot open include file"), std::string::npos)
       << ReadFile("make.out");
   EXPECT_EQ(ReadFile("make.out").find("No rule to make target"), std::string::npos);
-  // The rule is written when the compile fails too.
-  WriteFile("s.C", "##int x = ;\n");
-  r = RunVorn({"-q", "--depfile=s.d", "s.C"});
+  // The rule is written when the compile fails too, with the headers it read.
+  WriteFile("s.C", "##MSTART\n#include \"params.h\"\n##MEND\n##int x = ;\n");
+  RunResult r = RunVorn({"-q", "--depfile=s.d", "s.C"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(ReadFile("s.d"), "s_new.C: \\\n  " + here + "/s.C \\\n  " + here + "/compiler.cfg\n");
+  const std::string lines = RuleLines(ReadFile("s.d"));
+  EXPECT_EQ(lines.rfind(here + "/s.C\n" + here + "/compiler.cfg\n", 0), 0u) << lines;
+  EXPECT_NE(lines.find("\n" + here + "/params.h\n"), std::string::npos) << lines;
 }
 
 // A name holding a backslash or a double quote is escaped wherever it stands in

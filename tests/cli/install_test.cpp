@@ -35,28 +35,42 @@ TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
     ASSERT_EQ(status, 0) << ReadFile("build.out");
     ASSERT_EQ(Shell("b/tables >run.out"), 0);
     EXPECT_EQ(ReadFile("run.out"), "20 powers, the last 1162261467\nMonday (Mon) to Sunday (Sun)\n");
-    EXPECT_EQ(ReadFile("b/powers.c").rfind("#line 1 \"parts/notice.inc\"\n", 0), 0u);
+    EXPECT_EQ(ReadFile("b/gen/powers.c").rfind("#line 1 \"parts/notice.inc\"\n", 0), 0u);
     // The template is named by its absolute path, which resolves from any folder.
     EXPECT_NE(ReadFile("b/weekdays.c").find("\"" + dir.path + "/src/weekdays.C\"\n"), std::string::npos);
     // NO_COMPACT writes the default form of the generator program, which
     // SAVE_TEMPS keeps; without it nothing but the output and its rule is left.
     EXPECT_EQ(ReadFile("b/weekdays.c.vorn/weekdays_C.C").find("fwrite("), std::string::npos);
     EXPECT_NE(ReadFile("b/weekdays.c.vorn/weekdays_C.C").find("fprintf(stdcom"), std::string::npos);
-    EXPECT_EQ(Shell("ls -d b/powers.c.vorn 2>/dev/null"), 2);
+    EXPECT_EQ(Shell("ls -d b/gen/powers.c.vorn 2>/dev/null"), 2);
     // The compiled generator programs are kept in the build tree's cache.
     EXPECT_EQ(Shell("test $(ls b/vorn-cache/*.mf | wc -l) -eq 2"), 0);
-    // TIMEOUT reaches Vorn's command line.
+    // TIMEOUT and MAX_OUTPUT reach Vorn's command line.
     EXPECT_EQ(Shell("grep -rqs -e --timeout=60 b/build.ninja b/CMakeFiles"), 0);
+    EXPECT_EQ(Shell("grep -rqs -e --max-output=1M b/build.ninja b/CMakeFiles"), 0);
     // Vorn ran in the templates' directory and wrote nothing there.
     ASSERT_EQ(Shell("ls -R src >src.ls"), 0);
     EXPECT_EQ(ReadFile("src.ls"),
-              "src:\nCMakeLists.txt\nmain.c\nparts\npowers.C\nweekdays.C\n\nsrc/parts:\nnotice.inc\n");
+              "src:\nCMakeLists.txt\nmain.c\nparams.h\nparts\npowers.C\nweekdays.C\n\nsrc/parts:\nnotice.inc\n");
     // Nothing changed: nothing runs again. Vorn's dependency file names the
     // included part, so an edit to it runs Vorn on both templates again.
     EXPECT_EQ(Regenerated("b", &status), 0);
     ASSERT_EQ(Shell("sleep 1; echo '/* edited */' >src/parts/notice.inc"), 0);
     EXPECT_EQ(Regenerated("b", &status), 2);
     EXPECT_EQ(ReadFile("b/weekdays.c").find("#line 1 \"parts/notice.inc\"\n/* edited */\n"), 0u);
+    // It names the header that the macro code of powers.C includes, too: a new
+    // bound there runs Vorn on that template alone, and the table follows it.
+    ASSERT_EQ(Shell("sleep 1; echo '#define POWERS_MAX 1000000L' >src/params.h"), 0);
+    EXPECT_EQ(Regenerated("b", &status), 1) << ReadFile("build.out");
+    ASSERT_EQ(status, 0) << ReadFile("build.out");
+    ASSERT_EQ(Shell("b/tables >run.out"), 0);
+    EXPECT_EQ(ReadFile("run.out"), "13 powers, the last 531441\nMonday (Mon) to Sunday (Sun)\n");
+    // make does not make the folder of a rule's output: vorn_generate does, at
+    // every run, so a build after the folder was removed makes it again.
+    ASSERT_EQ(Shell("rm -r b/gen"), 0);
+    EXPECT_EQ(Regenerated("b", &status), 1);
+    EXPECT_EQ(status, 0) << ReadFile("build.out");
+    EXPECT_NE(ReadFile("b/gen/powers.c").find("\n    531441,\n"), std::string::npos);
     // A template touched so that its output does not change runs Vorn, but the
     // output keeps its time stamp: Ninja, which checks outputs again after a
     // custom command, compiles nothing downstream. (make goes by time stamps

@@ -33,7 +33,7 @@ TEST(Prologue, WritesFixedBeginningAndEnd) {
     in_text = 1;  // the epilogue ends an open text statement itself, not by the flush alone
     PrintText(CodeFile, "x");
     PrintEpilogue();
-    EXPECT_EQ(ReadFile("c.C"), c.code + "x\");\nfclose(stdcom);\nreturn _printFailed;\n}\n");
+    EXPECT_EQ(ReadFile("c.C"), c.code + "x\");\nreturn _vclose(_printFailed);\n}\n");
     const std::string m = ReadFile("m.mac");
     EXPECT_EQ(m.rfind("// C macro file\n#include <string.h>\n#include <stdlib.h>\n", 0), 0u);
     // A long prints with "%ld", short and int with "%d".

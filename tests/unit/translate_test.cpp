@@ -88,7 +88,7 @@ TEST(Translate, ScannerPieces) {
   for (const PieceCase &c : cases) {
     Generated g = Translate(c.source, {"w"});
     ASSERT_EQ(g.ok, 1) << c.source;
-    EXPECT_EQ(g.code, c.code + "fclose(stdcom);\nreturn _printFailed;\n}\n") << "source: " << c.source;
+    EXPECT_EQ(g.code, c.code + "return _vclose(_printFailed);\n}\n") << "source: " << c.source;
     EXPECT_EQ(g.macro, c.macro) << "source: " << c.source;
   }
 }

@@ -7,6 +7,5 @@ fprintf(stdcom,"%s","x");
 fprintf(stdcom,_printType(_ftype1(i)),i);fprintf(stdcom, "%c",'\n');
 #line 3 "s.C"
 }
-fclose(stdcom);
-return _printFailed;
+return _vclose(_printFailed);
 }

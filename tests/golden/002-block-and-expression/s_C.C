@@ -6,6 +6,5 @@ fprintf(stdcom,"%s","int x = ");
 #line 5 "s.C"
 fprintf(stdcom,_printType(_ftype1(twice(n))),twice(n));fprintf(stdcom,"%s",";");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","char *s = \"a\\tb\";");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

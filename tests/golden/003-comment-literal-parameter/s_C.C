@@ -5,6 +5,5 @@ fprintf(stdcom,"%s","x = alpha;");
 fprintf(stdcom, "%c",'\t');fprintf(stdcom,"%s","// end");
 
 fprintf(stdcom,"\n");
-fclose(stdcom);
-return _printFailed;
+return _vclose(_printFailed);
 }

@@ -12,6 +12,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"a.h\"\n");
 fprintf(stdcom,"%s","after b");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
 fprintf(stdcom,"%s","after a");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

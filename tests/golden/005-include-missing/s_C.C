@@ -2,6 +2,5 @@ fprintf(stdcom, "#line 2 \"s.C\"\n");
 fprintf(stdcom,"%s","a");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 4 \"s.C\"\n");
 fprintf(stdcom,"%s","b");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

@@ -9,6 +9,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 1 \"t.h\"\n");
 fprintf(stdcom,"%s","tail");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 9 \"s.C\"\n");
 fprintf(stdcom,"%s","last");
-fclose(stdcom);
-return _printFailed;
+return _vclose(_printFailed);
 }

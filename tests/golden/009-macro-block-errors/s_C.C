@@ -4,6 +4,5 @@ fprintf(stdcom,"%s","v = ");
 fprintf(stdcom,_printType(_ftype1(f() + g())),f() + g());fprintf(stdcom,"%s",";");
 fprintf(stdcom, "%c",'\n');
 #line 9 "s.C"
-fprintf(stdcom,_printType(_ftype1(f())),f());fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom,_printType(_ftype1(f())),f());fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

@@ -1,6 +1,5 @@
 fprintf(stdcom, "#line 1 \"s.C\"\n");
 fprintf(stdcom,"%s","a");
 fprintf(stdcom, "%c",'\0');fprintf(stdcom,"%s","b");
-fprintf(stdcom, "%c",'\n');fprintf(stdcom, "%c",'\0');fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');fprintf(stdcom, "%c",'\0');fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

@@ -8,6 +8,5 @@ fprintf(stdcom, "#line 6 \"s.C\"\n");
 fprintf(stdcom,"%s","n = ");
 #line 6 "s.C"
 fprintf(stdcom,_printType(_ftype1((int) sizeof g)),(int) sizeof g);fprintf(stdcom,"%s",";");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

@@ -5,6 +5,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","c");
 fprintf(stdcom,"%s","d");
 #line 2 "s.C"
 fprintf(stdcom,"%s","e");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

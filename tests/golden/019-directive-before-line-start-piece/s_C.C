@@ -30,6 +30,5 @@ fprintf(stdcom, "#line 12 \"s.C\"\n");
 fprintf(stdcom,_printType(_ftype1(k)),k);fprintf(stdcom, "%c",'\n');
 #line 13 "s.C"
 }
-fclose(stdcom);
-return _printFailed;
+return _vclose(_printFailed);
 }

@@ -14,6 +14,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 1 \"w.h\"\n");
 fprintf(stdcom,"%s","cwd w");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 3 \"s.C\"\n");
 fprintf(stdcom,"%s","end");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

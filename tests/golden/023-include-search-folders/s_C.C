@@ -8,6 +8,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 1 \"parts/q.h\"\n");
 fprintf(stdcom,"%s","parts q");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 6 \"s.C\"\n");
 fprintf(stdcom,"%s","end");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

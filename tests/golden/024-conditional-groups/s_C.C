@@ -38,6 +38,5 @@ fprintf(stdcom,"%s","int b = __LINE__;");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","#endif");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 31 \"s.C\"\n");
 fprintf(stdcom,"%s","int end = __LINE__;");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

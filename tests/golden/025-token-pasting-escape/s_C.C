@@ -15,6 +15,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 10 \"s.C\"\n");
 fprintf(stdcom,"%s","int v = ");
 #line 10 "s.C"
 fprintf(stdcom,_printType(_ftype1(value)),value);fprintf(stdcom,"%s",";");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

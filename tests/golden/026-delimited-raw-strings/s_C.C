@@ -4,6 +4,5 @@ fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 6 \"s.C\"\n");
 fprintf(stdcom,"%s","int after = __LINE__;");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","const char *u = u8R\"--(x)--\" LR\"(y)\";");
 fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","const char *open = R\"eof(never closed \"x\"");
-fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

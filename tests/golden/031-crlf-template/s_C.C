@@ -15,6 +15,5 @@ fprintf(stdcom, "%c",'\r');fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","no ne
 fprintf(stdcom, "%c",'\r');fprintf(stdcom, "%c",'\n');fprintf(stdcom, "#line 6 \"s.C\"\r\n");
 fprintf(stdcom, "%c",'\r');fprintf(stdcom, "%c",'\n');fprintf(stdcom, "%c",'\r');fprintf(stdcom, "%c",'\n');fprintf(stdcom,"%s","last ");
 #line 8 "s.C"
-fprintf(stdcom,_printType(_ftype1(2.0)),2.0);fprintf(stdcom, "%c",'\r');fprintf(stdcom, "%c",'\n');fclose(stdcom);
-return _printFailed;
+fprintf(stdcom,_printType(_ftype1(2.0)),2.0);fprintf(stdcom, "%c",'\r');fprintf(stdcom, "%c",'\n');return _vclose(_printFailed);
 }

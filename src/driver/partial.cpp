@@ -1,0 +1,76 @@
+// Hidden partial files.
+//
+// Creating a partial file and locking it are two steps; a run that looks for
+// stale files in between would take the new one for stale. So both happen
+// under an exclusive lock of the folder, which every run takes for the few
+// system calls from its look to its lock.
+#include "driver/partial.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+
+#include "driver/outfile.h"
+
+static std::map<std::string, int> Locks;  // the lock descriptor of each partial file of this run
+
+static std::string BaseName(const std::string &path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// True when name is a partial file of a target named base: ".base.vorn-" and six characters.
+static bool PartialOf(const std::string &name, const std::string &base) {
+  std::string head = "." + base + ".vorn-";
+  return name.size() == head.size() + 6 && name.compare(0, head.size(), head) == 0;
+}
+
+// Removes the partial files of base in folder that no live run holds locked.
+static void RemoveStale(const std::string &folder, const std::string &base) {
+  DIR *dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (struct dirent *entry = readdir(dir)) {
+    if (!PartialOf(entry->d_name, base)) continue;
+    std::string path = folder + "/" + entry->d_name;
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0)
+      unlink(path.c_str());
+    close(fd);
+  }
+  closedir(dir);
+}
+
+std::string CreatePartial(const std::string &target) {
+  std::string folder = FolderOf(target), base = BaseName(target);
+  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) flock(dir, LOCK_EX);
+  RemoveStale(folder, base);
+  std::string path = folder + "/." + base + ".vorn-XXXXXX";
+  int fd = mkostemp(path.data(), O_CLOEXEC);
+  int err = errno;
+  if (fd >= 0) {
+    flock(fd, LOCK_EX);
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    Locks[path] = fd;
+  }
+  if (dir >= 0) close(dir);  // and with it the folder's lock
+  errno = err;
+  return fd >= 0 ? path : "";
+}
+
+void ReleasePartial(const std::string &path) {
+  auto lock = Locks.find(path);
+  if (lock == Locks.end()) return;
+  close(lock->second);
+  Locks.erase(lock);
+}
