@@ -116,15 +116,17 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   yyin = input;
   ScanInputStack();
   CheckBlockClosed();
-  if (!PrintEpilogue()) {
-    ReportWriteFailure(codeName, macroName);
-    return 0;
-  }
-  if (!SegmentsWritten()) {
+  bool written = PrintEpilogue();
+  if (!written) ReportWriteFailure(codeName, macroName);
+  if (written && !SegmentsWritten()) {
     VornError("cannot write the text segments " + TextSegmentsName + ": " + strerror(errno));
-    return 0;
+    written = false;
   }
-  return 1;
+  // A generated file cut short by a full disk is of no use to anyone.
+  if (!written)
+    for (const std::string &name : {std::string(codeName), std::string(macroName), TextSegmentsName})
+      if (!name.empty()) remove(name.c_str());
+  return written;
 }
 
 // The make rule of what the run read: the template, compiler.cfg, the

@@ -97,6 +97,21 @@ TEST(Cache, AProgramIsUsedAgainOnlyWhenACompileWouldMakeTheSame) {
          ASSERT_EQ(utimensat(AT_FDCWD, "rows.h", times, 0), 0);
        },
        true, "  5,\n"},
+      // A program that holds the time of its compile would print that time
+      // again on every later run: it is compiled each time, as without the cache.
+      {"__TIME__ in the macro code",
+       [] { WriteFile("t.C", Edited(ReadFile("t.C"), "(assert(i >= 0), 1)", "(int)sizeof(__TIME__) - 8")); },
+       true, "  1,\n"},
+      {"nothing changed, __TIME__ still there", [] {}, true, "  1,\n"},
+      {"__DATE__ in the header",
+       [] {
+         WriteFile("t.C", Edited(ReadFile("t.C"), "(int)sizeof(__TIME__) - 8", "1"));
+         WriteFile("rows.h", "#define ROWS 5\n#define STAMP __DATE__\n");
+       },
+       true, "  1,\n"},
+      {"nothing changed, __DATE__ still there", [] {}, true, "  1,\n"},
+      {"the header without it", [] { WriteFile("rows.h", "#define ROWS 5\n"); }, true, "  1,\n"},
+      {"nothing changed, nothing of the time", [] {}, false, "  1,\n"},
   };
   for (const Change &change : changes) {
     SCOPED_TRACE(change.what);

@@ -62,8 +62,13 @@ struct RunResult {
   std::string out;    // standard output
   std::string err;    // standard error
 };
-// input, when not empty, is its standard input (through the file run.in).
-RunResult RunVorn(const std::vector<std::string> &args, const std::string &input = "");
+// The file size limit of every run of vorn in the tests: twice vorn's own
+// default bound, so that no test fills the disk should that bound fail.
+constexpr unsigned long long TestFileLimit = 2ull << 30;
+// input, when not empty, is its standard input (through the file run.in); output is
+// where its standard output goes (result.out holds it when that is the file run.out).
+RunResult RunVorn(const std::vector<std::string> &args, const std::string &input = "",
+                  const std::string &output = "run.out");
 // Runs a shell command in the working directory; its exit status.
 int Shell(const std::string &command);
 // Standard error without the compiler's warnings and notes, which name lines

@@ -26,6 +26,13 @@ static std::string Settings() {
 // from all settings null and 0.
 TEST(ProcessCfg, ReadsTheGccSection) {
   const char *none = "-|-|-|-|-|-|-|0|0|0|0";
+  // Lines of any length are read whole: neither the end of a long path nor a '#'
+  // far into a line that begins with blanks counts as a line of its own.
+  const std::string path = "/opt/" + std::string(600, 'p') + "/cc";
+  const std::string longFile = "#GCC\nCOMPILER=" + path + " SRC " + std::string(600, 'x') +
+                               "\nLINE=cc %s\n" + std::string(1022, ' ') + "#\nLINKER=ld OBJ\nLINE=ld\n";
+  const std::string longSettings = "-|-|-|" + path + "|cc %s|ld|ld\n|40|0|20|0";
+  const std::string longErr = "Invalid argument " + std::string(600, 'x') + " on COMPILER line\n";
   const struct { const char *file, *err, *settings; } cases[] = {
       {nullptr, "", none}, {"#GCC\n", "", none},
       {"#GCC SRC=C EXE=exe\nCOMPILER=\\Cygwin\\bin\\gcc.exe SRC EXE\nLINE=gcc %s -o %s\n", "",
@@ -49,7 +56,8 @@ TEST(ProcessCfg, ReadsTheGccSection) {
       {"#GCC2 SRC= OBJ=o X=y\n#GCC EXE=e\n", "", "|o|-|-|-|-|-|0|0|0|0"},
       // The link step's format keeps its line end.
       {"#GCC\nLINKER=/bin/ld OBJ EXE 7 -x\nLINE=ld %s\n", "Invalid argument -x on LINKER line\n",
-       "-|-|-|-|-|/bin/ld|ld %s\n|0|0|30|7"}};
+       "-|-|-|-|-|/bin/ld|ld %s\n|0|0|30|7"},
+      {longFile.c_str(), longErr.c_str(), longSettings.c_str()}};
   for (auto &c : cases) {
     TempDir dir;
     if (c.file) WriteFile("compiler.cfg", c.file);
