@@ -303,26 +303,33 @@ static std::string BoundText(const std::string &program, const std::string &tail
          "; --max-output=SIZE raises the bound (0 for none)";
 }
 
+// The final source as the reports name it.
+static std::string Shown(const char *finalName) { return FinalShown.empty() ? finalName : FinalShown; }
+
+// The default form's program writes through the stream it opened without a
+// look at it: a final source that cannot be opened is said here, before it
+// runs; 0 then. A file the look made is removed again.
+static int CanWrite(const char *finalName) {
+  bool existed = access(finalName, F_OK) == 0;
+  FILE *probe = fopen(finalName, "a");
+  if (probe == nullptr) {
+    VornError("cannot write the final source " + Shown(finalName) + ": " + strerror(errno));
+    return 0;
+  }
+  fclose(probe);
+  if (!existed) remove(finalName);
+  return 1;
+}
+
 int call_pgm(const char *exeName, const char *finalName) {
+  FinalUnwritable = !CanWrite(finalName);
+  if (FinalUnwritable) return 1;
   const char *path = GeneratorPath(exeName);
   std::string diagnostic = std::string("execl(") + path + "," + exeName + " " + finalName + " :";
   RemoveOnStop(finalName, FinalIsScratch ? StopQuiet : StopReport);
   std::vector<std::string> args = {exeName, finalName};
   // The compact form's program reads its text from the segments file.
   if (!TextSegmentsName.empty()) args.push_back(TextSegmentsName);
-  // The default form's program writes through the stream it opened without
-  // a look at it: a final source that cannot be opened is said here.
-  bool existed = access(finalName, F_OK) == 0;
-  if (FILE *probe = fopen(finalName, "a")) {
-    fclose(probe);
-    if (!existed) remove(finalName);
-  } else {
-    VornError("cannot write the final source " + (FinalShown.empty() ? finalName : FinalShown) + ": " +
-              strerror(errno));
-    KeepOnStop(finalName);
-    FinalUnwritable = 1;
-    return 1;
-  }
   int report[2];
   bool listening = OpenReport(report);
   ChildFileLimit = MaxOutput;
@@ -335,17 +342,14 @@ int call_pgm(const char *exeName, const char *finalName) {
   std::string tail = removed ? std::string("; its partial final source ") + finalName + " was removed" : "";
   std::string program = std::string("the generator program ") + exeName;
   FinalUnwritable = result != 0 && writeError != 0;
-  if (FinalUnwritable) {
-    VornError("cannot write the final source " + (FinalShown.empty() ? finalName : FinalShown) + ": " +
-              strerror(writeError) + tail);
-    return result;
-  }
-  if (result == PassSignalBase + SIGXFSZ) {
+  if (FinalUnwritable)
+    VornError("cannot write the final source " + Shown(finalName) + ": " + strerror(writeError) + tail);
+  else if (result == PassSignalBase + SIGXFSZ)
     VornError(BoundText(program, tail));
-    return result;
-  }
-  Report(result, PrintMessages, program, program, tail);
-  if (removed && !Quiet && !StepTimedOut)
+  else
+    Report(result, PrintMessages, program, program, tail);
+  bool reported = FinalUnwritable || result == PassSignalBase + SIGXFSZ;
+  if (removed && !reported && !Quiet && !StepTimedOut)
     fprintf(stderr, "vorn: removed the partial final source %s\n", finalName);
   return result;
 }

@@ -177,7 +177,7 @@ static int SendToStdout(const std::string &final) {
 static int Replace(const RunNames &names) {
   if (SameFileContents(names.output, names.final)) return 0;
   if (rename(names.final.c_str(), names.output.c_str()) == 0) return 0;
-  VornError("cannot write " + names.output + ": " + strerror(errno));
+  VornError("cannot write the final source " + names.output + ": " + strerror(errno));
   return 1;
 }
 
