@@ -31,7 +31,7 @@ std::string FolderOf(const std::string &path) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-static std::string BaseName(const std::string &path) {
+std::string BaseName(const std::string &path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }

@@ -12,6 +12,8 @@ constexpr int CheckDiffers = 3; // --check: the output differs from what the run
 
 // The folder part of path: "." when it has none.
 std::string FolderOf(const std::string &path);
+// path without its folder part.
+std::string BaseName(const std::string &path);
 // With --output=-: keeps standard output for the final source and points Vorn's
 // own standard output, and so its children's, to standard error.
 void TakeStdout();

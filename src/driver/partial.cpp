@@ -20,11 +20,6 @@
 
 static std::map<std::string, int> Locks;  // the lock descriptor of each partial file of this run
 
-static std::string BaseName(const std::string &path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // True when name is a partial file of a target named base: ".base.vorn-" and six characters.
 static bool PartialOf(const std::string &name, const std::string &base) {
   std::string head = "." + base + ".vorn-";

@@ -128,6 +128,7 @@ TEST(Driver, HelpAndVersionPrintAndSucceed) {
   for (const char *line : {"\n  --compact ", "\n  -q, --quiet ", "\n  --depfile=FILE ", "\n  -I<dir> ", "\n  -M <word>...",
                            "\n  --output=FILE ", "\n  --check ", "\n  --save-temps[=DIR] ",
                            "\n  --compiler=PROGRAM ", "\n  --no-compact ", "\n  --timeout=SECONDS ", "\n  --cache=DIR ",
+                           "\n  --max-output=SIZE ",
                            "\nExit status: 0 ", "man vorn"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   RunResult version = RunVorn({"--version"});
