@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "build/settings.h"
+#include "driver/cleanup.h"
 
 static const char Separators[] = " \t\n";
 
@@ -21,10 +22,7 @@ static void ChooseExtensions(int flags, const char *src, const char *obj, const 
     *first = obj;
     *second = (flags & EXE) ? exe : nullptr;
   }
-  if (*first == nullptr) {
-    fprintf(stderr, "Result extensions not specified\n");
-    exit(1);
-  }
+  if (*first == nullptr) EndRun("Result extensions not specified\n", 1);
 }
 
 std::string FixExt(const std::string &name, const std::string &ext) {

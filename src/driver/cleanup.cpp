@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -70,16 +71,10 @@ static const char *SignalName(int signal) {
   }
 }
 
-void DieStopped(int signal) {
-  // A second stop signal, from a terminal or a build tool, finds this one under way.
-  sigset_t stop;
-  sigemptyset(&stop);
-  AddStopSignals(&stop);
-  sigprocmask(SIG_BLOCK, &stop, nullptr);
-  // Files first, folders last (a folder is listed before the files in it),
-  // and all of it before a word is said: standard error may be a pipe that
-  // nobody reads any more.
-  const char *removed = nullptr;  // the partial final source (a run has one)
+// Removes what is listed, files first, folders last (a folder is listed
+// before the files in it); the partial final source it removed, or null.
+static const char *RemoveListed() {
+  const char *removed = nullptr;  // a run has one final source
   for (size_t i = Listed.size(); i-- > 0;) {
     const StopPath &entry = Listed[i];
     if (entry.kind == StopFolder)
@@ -87,6 +82,18 @@ void DieStopped(int signal) {
     else if (unlink(entry.path.c_str()) == 0 && entry.kind == StopReport)
       removed = entry.path.c_str();
   }
+  return removed;
+}
+
+void DieStopped(int signal) {
+  // A second stop signal, from a terminal or a build tool, finds this one under way.
+  sigset_t stop;
+  sigemptyset(&stop);
+  AddStopSignals(&stop);
+  sigprocmask(SIG_BLOCK, &stop, nullptr);
+  // All of it before a word is said: standard error may be a pipe that
+  // nobody reads any more.
+  const char *removed = RemoveListed();
   Say("vorn: error: stopped by ");
   Say(SignalName(signal));
   Say("\n");
@@ -102,4 +109,15 @@ void DieStopped(int signal) {
   sigprocmask(SIG_UNBLOCK, &only, nullptr);
   raise(signal);
   _exit(128 + signal);
+}
+
+void EndRun(const char *message, int status) {
+  sigset_t stop;
+  sigemptyset(&stop);
+  AddStopSignals(&stop);
+  sigprocmask(SIG_BLOCK, &stop, nullptr);
+  RemoveListed();
+  fflush(stdout);
+  fprintf(stderr, "%s", message);
+  exit(status);
 }

@@ -23,5 +23,8 @@ void KeepOnStop(const std::string &path);
 // Ends a run stopped by signal: removes what is listed, says so on standard
 // error and ends the process by that signal. Uses only async-signal-safe calls.
 [[noreturn]] void DieStopped(int signal);
+// Ends a run that cannot go on (a fatal condition of the scanner or the build
+// steps): removes what is listed, writes message to standard error and exits with status.
+[[noreturn]] void EndRun(const char *message, int status);
 // Empties the list.
 void ResetCleanup();

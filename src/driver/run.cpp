@@ -116,12 +116,11 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   yyin = input;
   ScanInputStack();
   CheckBlockClosed();
-  bool written = PrintEpilogue();
-  if (!written) ReportWriteFailure(codeName, macroName);
-  if (written && !SegmentsWritten()) {
-    VornError("cannot write the text segments " + TextSegmentsName + ": " + strerror(errno));
-    written = false;
-  }
+  // The text segments are written as the translation goes: a full disk shows there first.
+  bool written = PrintEpilogue(), segments = SegmentsWritten();
+  if (!segments) VornError("cannot write the text segments " + TextSegmentsName + ": " + strerror(errno));
+  if (segments && !written) ReportWriteFailure(codeName, macroName);
+  written = written && segments;
   // A generated file cut short by a full disk is of no use to anyone.
   if (!written)
     for (const std::string &name : {std::string(codeName), std::string(macroName), TextSegmentsName})

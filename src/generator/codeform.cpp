@@ -17,6 +17,7 @@
 #include "generator/codeform.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -159,13 +160,13 @@ void Pass(std::string_view text) {
 FILE *Segments = nullptr;
 unsigned long long SegmentBytes = 0;        // bytes of text written so far
 std::vector<unsigned long long> SegmentEnds; // where each segment ends
-bool SegmentsFailed = false;                 // a write to the file failed
+int SegmentsFailed = 0;                      // the errno of the first write to the file that failed; 0 for none
 
 // Gives the bytes their segment and writes the statement that prints it.
 void EmitSegment(std::string_view bytes) {
   if (Segments != nullptr && !bytes.empty() &&
       fwrite(bytes.data(), 1, bytes.size(), Segments) != bytes.size())
-    SegmentsFailed = true;
+    SegmentsFailed = SegmentsFailed ? SegmentsFailed : errno;
   SegmentBytes += bytes.size();
   SegmentEnds.push_back(SegmentBytes);
   std::string statement = "_vs(" + std::to_string(SegmentEnds.size() - 1) + ");";
@@ -412,10 +413,10 @@ void FinishCode() {
   for (unsigned long long value : SegmentEnds) {
     unsigned char word[8];
     for (int i = 0; i < 8; i++) word[i] = static_cast<unsigned char>(value >> (8 * i));
-    if (fwrite(word, 1, 8, Segments) != 8) SegmentsFailed = true;
+    if (fwrite(word, 1, 8, Segments) != 8 && !SegmentsFailed) SegmentsFailed = errno;
   }
-  if (fwrite(SegmentMark, 1, 8, Segments) != 8) SegmentsFailed = true;
-  if (fclose(Segments) != 0) SegmentsFailed = true;
+  if (fwrite(SegmentMark, 1, 8, Segments) != 8 && !SegmentsFailed) SegmentsFailed = errno;
+  if (fclose(Segments) != 0 && !SegmentsFailed) SegmentsFailed = errno;
   Segments = nullptr;
 }
 
@@ -431,7 +432,10 @@ int OpenSegments(const char *name) {
   return Segments != nullptr;
 }
 
-int SegmentsWritten() { return !SegmentsFailed; }
+int SegmentsWritten() {
+  errno = SegmentsFailed;
+  return !SegmentsFailed;
+}
 
 void WriteCompactMain() {
   for (const char *line : CompactMainLines) {
@@ -446,7 +450,7 @@ void ResetCodeForm() {
   Segments = nullptr;
   SegmentBytes = 0;
   SegmentEnds.clear();
-  SegmentsFailed = false;
+  SegmentsFailed = 0;
   TextSegmentsName.clear();
   Tail[0] = Tail[1] = '\n';
   LastKind = Verbatim;

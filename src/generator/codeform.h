@@ -50,7 +50,7 @@ void FinishCode();
 std::string SegmentsNameFor(const std::string &code);
 // Creates the compact form's file of text segments; 0 when it cannot be created.
 int OpenSegments(const char *name);
-// 0 when a write to the text segments failed.
+// 0 when a write to the text segments failed, with errno set to why; else 1.
 int SegmentsWritten();
 // Writes the compact program's opening of main, which reads the text segments.
 void WriteCompactMain();

@@ -1,6 +1,7 @@
 // Scanner rule actions made of several calls.
 #include "scanner/actions.h"
 
+#include "driver/cleanup.h"
 #include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
@@ -122,3 +123,5 @@ void DelimitedRawString() {
   TextString(2, text);
   CountInnerLines(text);
 }
+
+void ScannerFatal(const char *msg) { EndRun((std::string(msg) + "\n").c_str(), 2); }

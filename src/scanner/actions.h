@@ -26,3 +26,6 @@ void EscapedHashes();
 // The opener of a raw string with a delimiter: the whole literal as one piece, its line
 // breaks counted; unterminated, the designed pieces instead.
 void DelimitedRawString();
+// The scanner cannot go on (the template cannot be read): says msg and ends
+// the run with status 2, its temporary files removed.
+[[noreturn]] void ScannerFatal(const char *msg);

@@ -85,6 +85,7 @@ TEST(ManPage, FormatsWithoutWarningsAndDescribesEveryOption) {
                            "\n       --output=file\n", "\n       --check\n", "\n       --no-compact\n",
                            "\n       --timeout=seconds\n", "\n       --compiler=program\n",
                            "\n       --save-temps, --save-temps=dir\n", "\n       --cache=dir\n", "\nEXIT STATUS\n",
+                           "\n       --max-output=size\n",
                            "COMPILER=/usr/bin/ccache SRC OBJ", "LINKER=/usr/bin/gcc OBJ EXE"})
     EXPECT_NE(text.find(item), std::string::npos) << item;
 }

@@ -364,3 +364,14 @@ TEST(Hostile, PartialFilesOfKilledRunsGoThoseOfLiveRunsStay) {
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   EXPECT_EQ(Partials(), std::set<std::string>());
 }
+
+// A template the scanner cannot read ends the run at once, with status 2:
+// its partial final source and private folder go with it.
+TEST(Hostile, AnUnreadableTemplateLeavesNothing) {
+  TempDir dir;
+  PrivateTmp tmp;
+  fs::create_directories("folder");
+  EXPECT_EQ(Shell(std::string(VORN_BIN) + " -q --output=x.c - <folder 2>run.err"), 2);
+  EXPECT_EQ(ReadFile("run.err"), "input in flex scanner failed\n");
+  EXPECT_EQ(Left(), std::set<std::string>{"folder"});
+}
