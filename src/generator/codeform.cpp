@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/codereader.h"
 #include "generator/linedir.h"
 #include "generator/output.h"
 #include "scanner/input_stack.h"
@@ -71,13 +72,7 @@ namespace {
 char Tail[2] = {'\n', '\n'};
 WriteKind LastKind = Verbatim;
 
-// Where the compiler's reading of the code written as it is stands.
-enum LexState { Plain, LineComment, BlockComment, InString, InChar };
-
-LexState Lex = Plain;
-char LexPrev = 0;       // the character before the one being read
-bool LexEscape = false; // inside a literal, the previous character was an escaping backslash
-bool InNumber = false;  // inside a number, where ' separates digits
+CodeReader Reader;      // where the compiler's reading of the code written as it is stands
 bool RawLine = false;   // the rest of this line stays as written
 bool LineStart = true; // the code file's last character is a newline (or there is none)
 bool AfterCode = true;  // the next print statement follows macro code
@@ -87,57 +82,15 @@ std::string Pending;    // statement text not yet read back: a statement the nex
 std::string Group;      // bytes the next _vs statement prints
 std::string Format;     // a statement's format, read back
 
-bool IsIdentChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 // Follows one character of code written as it is.
 void Feed(char c) {
-  if (c == '\n') {
-    bool spliced = LexPrev == '\\';
-    RawLine = spliced;  // a continued line must stay as written, whatever it holds
-    if (!spliced && Lex != BlockComment) Lex = Plain;
-    LexEscape = false;
-    InNumber = false;
-    LexPrev = c;
-    return;
-  }
-  switch (Lex) {
-    case Plain:
-      if (LexPrev == '/' && c == '/') {
-        Lex = LineComment;
-      } else if (LexPrev == '/' && c == '*') {
-        Lex = BlockComment;
-        c = 0;  // "/*/" does not close the comment
-      } else if (c == '"') {
-        Lex = InString;
-      } else if (c == '\'' && !InNumber) {
-        Lex = InChar;
-      }
-      InNumber = InNumber ? IsIdentChar(c) || c == '.' || c == '\'' : c >= '0' && c <= '9' && !IsIdentChar(LexPrev);
-      break;
-    case LineComment: break;
-    case BlockComment:
-      if (LexPrev == '*' && c == '/') {
-        Lex = Plain;
-        c = 0;
-      }
-      break;
-    case InString:
-    case InChar:
-      if (LexEscape)
-        LexEscape = false;
-      else if (c == '\\')
-        LexEscape = true;
-      else if (c == (Lex == InString ? '"' : '\''))
-        Lex = Plain;
-      break;
-  }
-  LexPrev = c;
+  // A continued line must stay as written, whatever it holds.
+  if (c == '\n') RawLine = Reader.prev == '\\';
+  ReadCodeChar(Reader, c);
 }
 
 // Text written here must stay as the designed form writes it.
-bool Raw() { return Lex != Plain || RawLine; }
+bool Raw() { return Reader.where != CodeReader::Code || RawLine; }
 
 // Writes text to the code file, keeping count of the lines it ends.
 void Emit(std::string_view text) {
@@ -454,9 +407,8 @@ void ResetCodeForm() {
   TextSegmentsName.clear();
   Tail[0] = Tail[1] = '\n';
   LastKind = Verbatim;
-  Lex = Plain;
-  LexPrev = 0;
-  LexEscape = InNumber = RawLine = false;
+  ResetCodeReader(Reader);
+  RawLine = false;
   LineStart = AfterCode = true;
   KnownLine = -1;
   KnownName.clear();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "driver/diagnostics.h"
+#include "generator/codereader.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/output.h"
@@ -31,7 +32,7 @@ struct Brace {
   int line;
 };
 std::vector<Brace> OpenBraces;  // the "{" not closed yet, innermost last
-bool InCodeComment = false;     // a "/*" of macro code is open
+CodeReader MacroReader;         // where the reading of macro code stands
 bool DirectiveGoesOn = false;   // the last macro line was a # line that a backslash continues
 }  // namespace
 
@@ -49,37 +50,29 @@ void ResetMacro() {
   BlockCutFile.clear();
   Defines.clear();
   OpenBraces.clear();
-  InCodeComment = false;
+  ResetCodeReader(MacroReader);
   DirectiveGoesOn = false;
 }
 
 // Follows the braces of one macro line or piece of inserted code, outside
 // comments and literals. A "#" line (a #define, an #if) is left alone, with
-// the lines a backslash joins to it.
+// the lines a backslash joins to it. A line comment or a literal ends with
+// the piece; a block comment or a raw string goes on into the next one.
 static void FollowBraces(std::string_view code, bool line) {
   size_t first = code.find_first_not_of(" \t");
-  bool directive = line && !InCodeComment &&
+  bool directive = line && MacroReader.where != CodeReader::BlockComment &&
+                   MacroReader.where != CodeReader::RawString &&
                    (DirectiveGoesOn || (first != std::string_view::npos && code[first] == '#'));
   if (line) {
     std::string_view body = code.substr(0, code.find_last_not_of("\r\n") + 1);
     DirectiveGoesOn = directive && !body.empty() && body.back() == '\\';
   }
   if (directive) return;
-  char quote = 0;
-  for (size_t i = 0; i < code.size(); i++) {
-    char c = code[i], next = i + 1 < code.size() ? code[i + 1] : 0;
-    if (InCodeComment) {
-      if (c == '*' && next == '/') InCodeComment = false, i++;
-    } else if (quote != 0) {
-      if (c == '\\') i++;
-      else if (c == quote) quote = 0;
-    } else if (c == '/' && next == '/') {
-      return;
-    } else if (c == '/' && next == '*') {
-      InCodeComment = true, i++;
-    } else if (c == '"' || (c == '\'' && (i == 0 || !isalnum(static_cast<unsigned char>(code[i - 1]))))) {
-      quote = c;
-    } else if (c == '{') {
+  for (char c : code) {
+    bool inCode = MacroReader.where == CodeReader::Code;
+    ReadCodeChar(MacroReader, c);
+    if (!inCode || MacroReader.where != CodeReader::Code) continue;
+    if (c == '{') {
       OpenBraces.push_back({LastFile->fname, LastFile->line});
     } else if (c == '}' && OpenBraces.empty()) {
       TemplateErrorHere("this \"}\" of macro code closes a brace that no macro code before it opened");
@@ -87,6 +80,8 @@ static void FollowBraces(std::string_view code, bool line) {
       OpenBraces.pop_back();
     }
   }
+  if (MacroReader.where != CodeReader::BlockComment && MacroReader.where != CodeReader::RawString)
+    ResetCodeReader(MacroReader);
 }
 
 // As the compiler's -D: "NAME" defines NAME as 1. The lines stand at the top of

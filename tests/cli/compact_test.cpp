@@ -201,6 +201,13 @@ std::vector<Tricky> TrickyTemplates() {
        "a ##.const char *u = \"http://x\"; if (u[0] == 0)##hidden\n"
        "b ##.char q = '\"'; if (q == 0)##hidden\nc ##.int big = 1'000; if (big < 0)##hidden\n"
        "d ##.if (0) /* \"' */##hidden\ne\n"},
+      {"literal prefixes, raw strings and digit separators in macro code",
+       "##wchar_t c = L'{';\n##char d = u8'}';\n##const char32_t *e = U\"{\";\n"
+       "##const char *f = R\"x({)x\", *g = u8R\"(})\";\n##int n = 1'000, m = 0x1'F;\n"
+       "a ##n + m## ##.if (c == L'{')##kept\nb ##.if (d != '}')##hidden\nc ##f## ##g##\n"},
+      {"raw string over macro lines",
+       "##const char *r = R\"v(\ntext inside the raw string \"quoted\" ) v\\\n##)v\";\n"
+       "##fputs(r, stdcom);\nafter\n"},
       {"CRLF line ends", "##int x = 1;\r\na ##x##\r\nb ##.if (0)##hidden\r\nc\r\n"},
       {"NUL bytes", "a\0b ##.if (0)##\0hidden\nc \"\0\" ##1##\0d\n"s},
       {"program that stops after a long run",
