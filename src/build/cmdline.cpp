@@ -2,17 +2,16 @@
 #include "build/cmdline.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "build/settings.h"
-#include "driver/cleanup.h"
 
 static const char Separators[] = " \t\n";
 
 // The extensions a flag value selects: the first for name1, the second for
 // name2. The highest of SRC and OBJ that is set gives the first; the next
-// lower set bit gives the second. A setting that holds null counts as none.
-static void ChooseExtensions(int flags, const char *src, const char *obj, const char *exe,
+// lower set bit gives the second. A setting that holds null counts as none;
+// false when there is no first extension.
+static bool ChooseExtensions(int flags, const char *src, const char *obj, const char *exe,
                              const char **first, const char **second) {
   *first = *second = nullptr;
   if (flags & SRC) {
@@ -22,7 +21,7 @@ static void ChooseExtensions(int flags, const char *src, const char *obj, const 
     *first = obj;
     *second = (flags & EXE) ? exe : nullptr;
   }
-  if (*first == nullptr) EndRun("Result extensions not specified\n", 1);
+  return *first != nullptr;
 }
 
 std::string FixExt(const std::string &name, const std::string &ext) {
@@ -37,7 +36,7 @@ static std::vector<std::string> StepNames(int flags, const char *ext_src, const 
                                           const char *ext_exe, const char *name1,
                                           const char *name2) {
   const char *first, *second;
-  ChooseExtensions(flags, ext_src, ext_obj, ext_exe, &first, &second);
+  if (!ChooseExtensions(flags, ext_src, ext_obj, ext_exe, &first, &second)) return {};
   std::vector<std::string> names{FixExt(name1, first)};
   if (second != nullptr) names.push_back(FixExt(name2, second));
   return names;
@@ -68,13 +67,14 @@ std::string execLine(const char *format, int flags, const char *ext_src, const c
                      const char *ext_exe, const char *name1, const char *name2) {
   std::vector<std::string> names = StepNames(flags, ext_src, ext_obj, ext_exe, name1, name2);
   size_t used = 0;
-  return Fill(format, names, used);
+  return names.empty() ? "" : Fill(format, names, used);
 }
 
 std::vector<std::string> execArgs(const char *format, int flags, const char *ext_src,
                                   const char *ext_obj, const char *ext_exe, const char *name1,
                                   const char *name2) {
   std::vector<std::string> names = StepNames(flags, ext_src, ext_obj, ext_exe, name1, name2);
+  if (names.empty()) return {};
   std::vector<std::string> words = breakLine(format);
   size_t used = 0;
   for (std::string &word : words) word = Fill(word, names, used);

@@ -5,11 +5,12 @@
 #include <vector>
 
 // The command line: format filled with name1 and (if a second extension is chosen) name2;
-// ends the process with status 1 when the flags choose no first extension.
+// empty when the flags choose no first extension.
 std::string execLine(const char *format, int flags, const char *ext_src, const char *ext_obj,
                      const char *ext_exe, const char *name1, const char *name2);
 // The argument vector of the same command: the format's words, each "%s" in a word
-// filled with a whole name, so that a name with blanks stays one argument.
+// filled with a whole name, so that a name with blanks stays one argument; empty when the
+// flags choose no first extension.
 std::vector<std::string> execArgs(const char *format, int flags, const char *ext_src,
                                   const char *ext_obj, const char *ext_exe, const char *name1,
                                   const char *name2);

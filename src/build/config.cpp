@@ -116,14 +116,14 @@ static void SectionBody(FILE *file) {
 
 int ConfigRead = 0;
 
-void processCFG(int compiler, const char *name) {
+int processCFG(int compiler, const char *name) {
   const char *header = compiler == GCC ? "#GCC" : compiler == MSC ? "#MSC" : name;
   if (header == nullptr || header[0] == '\0') {
     fprintf(stderr, "Undefined C compiler\n");
-    exit(1);
+    return 0;
   }
   FILE *file = fopen("compiler.cfg", "r");
-  if (file == nullptr) return;
+  if (file == nullptr) return 1;
   ConfigRead = 1;
   std::string line;
   bool found = false;
@@ -131,11 +131,12 @@ void processCFG(int compiler, const char *name) {
   if (!found) {
     fprintf(stderr, "Compiler not supported\n");
     fclose(file);
-    if (compiler == GCC || compiler == MSC) return;
+    if (compiler == GCC || compiler == MSC) return 1;
     fprintf(stderr, "Compiler %s cannot be used\n", name);
-    exit(1);
+    return 0;
   }
   HeaderLine(line);
   SectionBody(file);
   fclose(file);
+  return 1;
 }

@@ -148,9 +148,17 @@ static std::vector<std::string> WithExtras(std::vector<std::string> args) {
   return args;
 }
 
+// A step whose flags choose no file extension is not started; the run ends with status 1.
+static int NoExtensions() {
+  fflush(stdout);
+  fprintf(stderr, "Result extensions not specified\n");
+  return PassNoExtensions;
+}
+
 int exec_compiler(const char *codeName, const char *exeName) {
   std::vector<std::string> args =
       WithExtras(execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName));
+  if (args.empty()) return NoExtensions();
   std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
   int result = RunPass(compiler1, args, diagnostic);
   Report(result, CompileMessages, std::string("compiling ") + codeName,
@@ -158,6 +166,7 @@ int exec_compiler(const char *codeName, const char *exeName) {
   // Linking after a failed compile could only pick up a stale object.
   if (linker_flag == 0 || result != 0) return result;
   args = execArgs(linker2, linker_flag, ext_src, ext_obj, ext_exe, codeName, exeName);
+  if (args.empty()) return NoExtensions();
   diagnostic = std::string("execv(") + linker1 + "," + Word(args, 0) + " " + Word(args, 1) + " " +
                Word(args, 2) + " " + Word(args, 3) + " :";
   result = RunPass(linker1, args, diagnostic);
@@ -173,6 +182,7 @@ int call_cc(const char *codeName, const char *exeName) { return exec_compiler(co
 static int StartTokens(const std::string &code, const std::string &scratch) {
   std::vector<std::string> args =
       execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, code.c_str(), scratch.c_str());
+  if (args.empty()) return -1;
   for (size_t i = 1; i + 1 < args.size(); i++)
     if (args[i] == "-o") args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
   args = WithExtras(args);

@@ -4,6 +4,7 @@
 // Pass results besides a child's own exit status (1 to 255).
 constexpr int PassForkFailed = -1; // the child could not be created
 constexpr int PassWaitFailed = -2; // the wait did not return the child
+constexpr int PassNoExtensions = -3; // the step's flags choose no file extension: it was not started
 constexpr int PassSignalBase = 256; // 256 + N: the child was ended by signal N
 
 #include <string>

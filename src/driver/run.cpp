@@ -165,7 +165,7 @@ static int Generate(RunNames &names, bool &stepFailed) {
   // Written after a failed compile too, so that the build runs Vorn again
   // when an include or a header changes.
   if (!names.depfile.empty() && !WriteRunDepfile(names, headers)) return 1;
-  stepFailed = true;
+  stepFailed = built != PassNoExtensions;  // a compile never started left nothing to read
   if ((built & 0xFFFF) != 0) return 1;
   // A final source that could not be written is no fault of the program.
   if (call_pgm(program.c_str(), names.final.c_str()) != 0) {
@@ -241,7 +241,8 @@ int VornMain(int argc, char **argv) {
   printf("Target source for GCC compiler\n");
   InstallGccSettings();
   if (!SettleOptions(names)) return 1;
-  processCFG(GCC, nullptr);  // a compiler.cfg in the working directory may replace them in part
+  // A compiler.cfg in the working directory may replace them in part.
+  if (!processCFG(GCC, nullptr)) return 1;
   fflush(stdout);
   if (!names.named) {
     DesignedError("Missing input file Name\n", "no template is named on the command line");
