@@ -1,7 +1,7 @@
 // The cache of compiled generator programs.
 //
-// DIR holds two files an entry, KEY.exe and KEY.mf, each written under a
-// temporary name and renamed, the program first: a run that reads a manifest
+// DIR holds two files an entry, KEY.exe and KEY.mf, each written through a
+// partial file and renamed (WriteAtomically), the program first: a run that reads a manifest
 // whose program is not yet (or no longer) the one it names sees a hash that
 // does not match, and compiles. The manifest's time stamp is renewed on each
 // hit, so the oldest by it are the least recently used.
@@ -20,6 +20,7 @@
 
 #include "build/settings.h"
 #include "build/wholefile.h"
+#include "driver/partial.h"
 
 std::string CacheDir;
 
@@ -181,18 +182,6 @@ std::string LineShiftedProgram(const std::string &tokens) {
   return CheckedEntry(key);
 }
 
-// Writes text to path through a temporary file in DIR and a rename.
-static bool Place(const std::string &text, const std::string &path, mode_t mode) {
-  std::string temporary = CacheDir + "/.tmp-XXXXXX";
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = fchmod(fd, mode) == 0 && close(fd) == 0 && ok;
-  if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
-  unlink(temporary.c_str());
-  return false;
-}
-
 // Removes the least recently used entries while DIR holds more than CacheLimit.
 static void Trim() {
   namespace fs = std::filesystem;
@@ -235,9 +224,9 @@ void StoreProgram(const std::string &exe, const std::vector<std::string> &header
   manifest += HashHex(program) + " - @program\n";
   std::error_code err;
   std::filesystem::create_directories(CacheDir, err);
-  if (!Place(program, EntryPath(PendingKey, ".exe"), 0755) ||
-      !Place(manifest, EntryPath(PendingKey, ".mf"), 0644))
+  if (!WriteAtomically(EntryPath(PendingKey, ".exe"), program, 0755) ||
+      !WriteAtomically(EntryPath(PendingKey, ".mf"), manifest, 0644))
     return;
-  if (!tokens.empty()) Place(PendingKey + " " + tokens + "\n", EntryPath(PendingLines, ".lines"), 0644);
+  if (!tokens.empty()) WriteAtomically(EntryPath(PendingLines, ".lines"), PendingKey + " " + tokens + "\n", 0644);
   Trim();
 }

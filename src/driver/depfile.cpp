@@ -14,7 +14,6 @@
 #include <cstring>
 #include <set>
 
-#include "driver/cleanup.h"
 #include "driver/diagnostics.h"
 #include "driver/partial.h"
 
@@ -56,19 +55,8 @@ static std::string RuleText(const std::string &target, const std::vector<std::st
 
 int WriteDepfile(const std::string &path, const std::string &target,
                  const std::vector<std::string> &prerequisites, size_t firstInclude) {
-  std::string rule = RuleText(target, prerequisites, firstInclude);
-  std::string temporary = CreatePartial(path);
-  FILE *file = temporary.empty() ? nullptr : fopen(temporary.c_str(), "w");
-  RemoveOnStop(temporary);
-  bool ok = file != nullptr && fwrite(rule.data(), 1, rule.size(), file) == rule.size();
-  if (file != nullptr && fclose(file) != 0) ok = false;
-  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-  int err = errno;
-  if (!ok && !temporary.empty()) remove(temporary.c_str());
-  KeepOnStop(temporary);
-  ReleasePartial(temporary);
-  if (ok) return 1;
-  VornError("cannot write the dependency file " + path + ": " + strerror(err));
+  if (WriteAtomically(path, RuleText(target, prerequisites, firstInclude))) return 1;
+  VornError("cannot write the dependency file " + path + ": " + strerror(errno));
   return 0;
 }
 

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "driver/cleanup.h"
 #include "driver/outfile.h"
 
 static std::map<std::string, int> Locks;  // the lock descriptor of each partial file of this run
@@ -68,4 +69,32 @@ void ReleasePartial(const std::string &path) {
   if (lock == Locks.end()) return;
   close(lock->second);
   Locks.erase(lock);
+}
+
+// Writes all of bytes to fd; false with errno set when a write failed.
+static bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t wrote = write(fd, bytes.data(), bytes.size());
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(wrote));
+  }
+  return true;
+}
+
+int WriteAtomically(const std::string &path, std::string_view bytes, mode_t mode) {
+  std::string partial = CreatePartial(path);
+  if (partial.empty()) return 0;
+  RemoveOnStop(partial);
+  mode_t mask = umask(0);
+  umask(mask);
+  int fd = Locks[partial];
+  bool ok = WriteAll(fd, bytes) && fchmod(fd, mode & ~mask) == 0 &&
+            rename(partial.c_str(), path.c_str()) == 0;
+  int err = errno;
+  if (!ok) unlink(partial.c_str());
+  KeepOnStop(partial);
+  ReleasePartial(partial);
+  errno = err;
+  return ok;
 }

@@ -169,7 +169,7 @@ TEST(Cache, ConcurrentRunsShareOneCache) {
   int entries = 0, leftovers = 0;
   for (const fs::directory_entry &entry : fs::directory_iterator("cache")) {
     entries += entry.path().extension() == ".mf";
-    leftovers += entry.path().filename().string().rfind(".tmp-", 0) == 0;
+    leftovers += entry.path().filename().string().find(".vorn-") != std::string::npos;
   }
   EXPECT_EQ(entries, 1);
   EXPECT_EQ(leftovers, 0);
