@@ -24,6 +24,7 @@ static bool ChooseExtensions(int flags, const char *src, const char *obj, const 
   return *first != nullptr;
 }
 
+// The designed rule: the last '.' counts, even inside a folder's name.
 std::string FixExt(const std::string &name, const std::string &ext) {
   size_t dot = name.rfind('.');
   if (dot == std::string::npos) return name + "." + ext;

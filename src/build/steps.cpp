@@ -28,6 +28,7 @@
 #include "build/wholefile.h"
 #include "driver/cleanup.h"
 #include "driver/depfile.h"
+#include "driver/names.h"
 #include "driver/diagnostics.h"
 #include "generator/codeform.h"
 
@@ -112,8 +113,6 @@ static void Report(int result, const PassMessages &messages, const std::string &
   }
   fflush(stdout);
 }
-
-static std::string BaseName(const std::string &path) { return path.substr(path.rfind('/') + 1); }
 
 // A name of gcc's family: gcc, g++, cc, c++, clang, clang++, after a prefix ending in '-'
 // (x86_64-linux-gnu-gcc) and before a version (gcc-12, clang++-14).

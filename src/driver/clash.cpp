@@ -9,26 +9,15 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "driver/diagnostics.h"
 
-static std::string Resolved(const std::string &path) {
-  char *real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return "";
-  std::string out = real;
-  free(real);
-  return out;
-}
-
 // The path with its folder resolved; the name itself resolved too when it exists.
 static std::string CanonicalPath(const std::string &name) {
-  std::string whole = Resolved(name);
-  if (!whole.empty()) return whole;
-  size_t slash = name.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : name.substr(0, slash == 0 ? 1 : slash);
-  std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
-  std::string resolved = Resolved(folder);
-  return (resolved.empty() ? folder : resolved) + "/" + base;
+  std::error_code err;
+  std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::absolute(name, err), err);
+  return err ? name : path.string();
 }
 
 int SameFile(const std::string &a, const std::string &b) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 
 #include "driver/diagnostics.h"
@@ -28,11 +29,9 @@ std::string MakeEscaped(const std::string &name) {
 }
 
 static std::string Absolute(const std::string &name) {
-  if (!name.empty() && name[0] == '/') return name;
-  char *cwd = getcwd(nullptr, 0);
-  std::string path = cwd != nullptr ? std::string(cwd) + "/" + name : name;
-  free(cwd);
-  return path;
+  std::error_code err;
+  std::filesystem::path path = std::filesystem::absolute(name, err);
+  return err ? name : path.string();
 }
 
 static std::string RuleText(const std::string &target, const std::vector<std::string> &prerequisites,

@@ -164,12 +164,6 @@ static void StdinInput(RunNames &names) {
   names.openError = 0;
 }
 
-// "-c" name: ".C" is added unless the option's second-to-last character is '.'.
-static std::string InputOption(const std::string &arg) {
-  std::string value = arg.substr(2);
-  return arg[arg.size() - 2] == '.' ? value : value + ".C";
-}
-
 // A value option "--name=value": the value, or nullptr when arg is not that option.
 static const char *ValueOf(const std::string &arg, const char *name) {
   size_t length = strlen(name);
@@ -297,32 +291,4 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
         CountError();
     }
   }
-}
-
-void DeriveNames(RunNames &names) {
-  std::string base = names.fromStdin ? "stdin" : names.input;
-  if (base.size() >= 2 && base.compare(base.size() - 2, 2, ".C") == 0) base.resize(base.size() - 2);
-  if (names.code.empty()) {
-    names.code = base + ext2;
-    names.macro = base + "_M.mac";
-  }
-  if (names.exe.empty()) names.exe = base + "_C.exe";
-  if (names.final.empty()) names.final = base + "_new.C";
-}
-
-static std::string DirectoryOf(const std::string &name) {
-  size_t slash = name.rfind('/');
-  return slash == std::string::npos ? "" : name.substr(0, slash + 1);
-}
-
-std::string MacroIncludeName(const std::string &code, const std::string &macro) {
-  std::string dir = DirectoryOf(macro);
-  if (dir == DirectoryOf(code)) return macro.substr(dir.size());
-  if (macro.empty() || macro[0] == '/') return macro;
-  // Different folders: only a path that does not depend on where the
-  // compiler looks will do.
-  char *cwd = getcwd(nullptr, 0);
-  std::string absolute = cwd != nullptr ? std::string(cwd) + "/" + macro : macro;
-  free(cwd);
-  return absolute;
 }

@@ -26,38 +26,6 @@ void TakeStdout() {
   dup2(STDERR_FILENO, STDOUT_FILENO);
 }
 
-std::string FolderOf(const std::string &path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string &path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The template's name without its folder and a final ".C": what the designed names start with.
-static std::string TemplateBase(const RunNames &names) {
-  std::string base = names.fromStdin ? "stdin" : BaseName(names.input);
-  if (base.size() >= 2 && base.compare(base.size() - 2, 2, ".C") == 0) base.resize(base.size() - 2);
-  return base;
-}
-
-// Gives the intermediate files that no option named the designed names in folder.
-static void NameTemps(RunNames &names, const std::string &folder) {
-  std::string base = folder + "/" + TemplateBase(names);
-  if (names.code.empty()) {
-    names.code = base + ext2;
-    names.macro = base + "_M.mac";
-  }
-  if (names.exe.empty()) names.exe = base + "_C.exe";
-}
-
-void PlaceTemps(RunNames &names) {
-  if (!names.tempsDir.empty()) return NameTemps(names, names.tempsDir);
-  if (names.saveTemps && !names.output.empty()) NameTemps(names, FolderOf(names.input));
-}
-
 static std::string TempRoot() {
   const char *dir = getenv("TMPDIR");
   return dir != nullptr && dir[0] != '\0' ? dir : "/tmp";
@@ -104,7 +72,7 @@ int PrepareOutput(RunNames &names) {
   // A compiler.cfg recipe that compiles to an object leaves it beside the executable.
   if (ownExe && ext_obj != nullptr) Scratch(FixExt(names.exe, ext_obj));
   if (names.output == "-" || names.check) {
-    names.final = names.scratch + "/" + TemplateBase(names) + "_new.C";
+    names.final = names.scratch + "/" + TemplateBase(names, false) + "_new.C";
   } else {
     names.final = FinalBeside(names.output);
     if (names.final.empty()) return 0;

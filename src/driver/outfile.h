@@ -10,16 +10,9 @@
 extern int FinalChannel;        // with --output=-: standard output as Vorn found it; -1 otherwise
 constexpr int CheckDiffers = 3; // --check: the output differs from what the run generates, or is missing
 
-// The folder part of path: "." when it has none.
-std::string FolderOf(const std::string &path);
-// path without its folder part.
-std::string BaseName(const std::string &path);
 // With --output=-: keeps standard output for the final source and points Vorn's
 // own standard output, and so its children's, to standard error.
 void TakeStdout();
-// Names the intermediate files that --save-temps places and no option named:
-// in its folder, or (without a folder, in an --output run) beside the template.
-void PlaceTemps(RunNames &names);
 // Creates the --save-temps folder when it is not there; 0 after reporting a failure.
 int MakeTempsFolder(const RunNames &names);
 // Creates the private folder, names the files no option named in it, and

@@ -52,16 +52,24 @@ std::string CreatePartial(const std::string &target) {
   std::string path = folder + "/." + base + ".vorn-XXXXXX";
   int fd = mkostemp(path.data(), O_CLOEXEC);
   int err = errno;
-  if (fd >= 0) {
-    flock(fd, LOCK_EX);
+  // The lock is held through a descriptor that cannot write: a file open for
+  // writing cannot be run (ETXTBSY), and a cached program is run the moment
+  // it has its name.
+  int lock = fd >= 0 ? open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+  if (lock >= 0) {
+    flock(lock, LOCK_EX);
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
-    Locks[path] = fd;
+    Locks[path] = lock;
+  } else if (fd >= 0) {
+    err = errno;
+    unlink(path.c_str());
   }
+  if (fd >= 0) close(fd);
   if (dir >= 0) close(dir);  // and with it the folder's lock
   errno = err;
-  return fd >= 0 ? path : "";
+  return lock >= 0 ? path : "";
 }
 
 void ReleasePartial(const std::string &path) {
@@ -88,9 +96,10 @@ int WriteAtomically(const std::string &path, std::string_view bytes, mode_t mode
   RemoveOnStop(partial);
   mode_t mask = umask(0);
   umask(mask);
-  int fd = Locks[partial];
-  bool ok = WriteAll(fd, bytes) && fchmod(fd, mode & ~mask) == 0 &&
-            rename(partial.c_str(), path.c_str()) == 0;
+  int fd = open(partial.c_str(), O_WRONLY | O_CLOEXEC);
+  bool ok = fd >= 0 && WriteAll(fd, bytes) && fchmod(fd, mode & ~mask) == 0;
+  if (fd >= 0 && close(fd) != 0) ok = false;
+  ok = ok && rename(partial.c_str(), path.c_str()) == 0;
   int err = errno;
   if (!ok) unlink(partial.c_str());
   KeepOnStop(partial);

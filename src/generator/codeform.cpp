@@ -373,12 +373,6 @@ void FinishCode() {
   Segments = nullptr;
 }
 
-std::string SegmentsNameFor(const std::string &code) {
-  size_t dot = code.rfind('.'), slash = code.rfind('/');
-  bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExtension ? code.substr(0, dot) : code) + ".dat";
-}
-
 int OpenSegments(const char *name) {
   TextSegmentsName = name;
   Segments = fopen(name, "wb");

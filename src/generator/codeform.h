@@ -46,8 +46,6 @@ void TakeText(std::string_view bytes);
 // Writes out what the compact form still holds, and closes the text segments;
 // called before the code file closes.
 void FinishCode();
-// The text segments of the code file named code: its name with ".dat" for its extension.
-std::string SegmentsNameFor(const std::string &code);
 // Creates the compact form's file of text segments; 0 when it cannot be created.
 int OpenSegments(const char *name);
 // 0 when a write to the text segments failed, with errno set to why; else 1.

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "driver/diagnostics.h"
@@ -70,8 +71,7 @@ static FILE *OpenReadable(const std::string &name, int &err) {
 
 // folder/path; an empty folder is the working directory.
 static std::string InFolder(const std::string &folder, const std::string &path) {
-  if (folder.empty() || folder.back() == '/') return folder + path;
-  return folder + "/" + path;
+  return std::filesystem::path(folder) / path;
 }
 
 // The lookup rule: the path as written, relative to the working directory;
