@@ -22,87 +22,6 @@ const char *const UsageText =
     "Format: vorn -c[input file] -o[output file] -O[temporary macro C executable step file] "
     "-m{temporary macro C file] -M {parameters for macro executable step]\n";
 
-const char *const HelpText =
-    "Usage: vorn [options] --output=<file> <template>\n"
-    "       vorn [options] <template>\n"
-    "       vorn [options] -c<template> -M <word>...\n"
-    "       vorn --help | --version\n"
-    "Translates the template into a generator program, compiles it with the host gcc\n"
-    "and runs it; what it prints is the final source: <file>, or foo_new.C for the\n"
-    "template foo.C without --output. The template - is standard input.\n"
-    "Options come before the template name; arguments after it are not examined.\n"
-    "\n"
-    "  --output=FILE   the final source is FILE exactly (- for standard output),\n"
-    "                  replaced only by a run that succeeds and changes it; the\n"
-    "                  intermediate files go to a private folder under TMPDIR\n"
-    "  --check         with --output=FILE: write nothing; status 3 when FILE is not\n"
-    "                  what the template generates\n"
-    "  --save-temps[=DIR]  keep the intermediate files (beside the template, or in DIR)\n"
-    "  --compiler=PROGRAM  compile the generator program with PROGRAM\n"
-    "  --cache=DIR     keep compiled generator programs in DIR and run one again\n"
-    "                  instead of compiling the same program again\n"
-"  -c<name>        the template: <name>.C, or <name> itself when its\n"
-    "                  next-to-last character is a dot\n"
-    "  -o<name>        the final source is <name>.C\n"
-    "  -O<name>        the compiled generator program is <name>.exe\n"
-    "  -m<name>        the generator program is <name>.C, its macro file <name>.mac\n"
-    "  -l              accepted and ignored\n"
-    "  -I<dir>         look for ##include names in <dir> too (after the working\n"
-    "                  directory and the including file's folder); repeatable\n"
-    "  -D<name>[=<v>]  define <name> (as <v>, or 1) for the macro code; repeatable\n"
-    "  -M <word>...    the words are $1, $2, ... of the template; ends the options\n"
-    "  --compact       write a generator program that compiles many times faster\n"
-    "                  (the same final source; the default with --output)\n"
-    "  --no-compact    write the generator program in its default form\n"
-    "  -q, --quiet     nothing on standard output; problems only, on standard error\n"
-    "  --depfile=FILE  write a make rule: the final source depends on the template,\n"
-    "                  its include files, compiler.cfg and the headers the\n"
-    "                  generator program's compile read\n"
-    "  --timeout=SECONDS  stop a compile or generator run that takes longer\n"
-    "  --max-output=SIZE  stop a generator program that writes more than SIZE\n"
-    "                  bytes to a file (K, M, G: KiB, MiB, GiB; 0: no bound);\n"
-    "                  the default bound is 1G\n"
-    "  --help          this text\n"
-    "  --version       the version\n"
-    "\n"
-    "Exit status: 0 the final source was written and the template had no error;\n"
-    "1 an error in the template or on the command line, a failed compile or\n"
-    "generator run, a file that could not be written in full (a full disk), or\n"
-    "a generator past --max-output (the reports say which; no final source is\n"
-    "left, and an --output file keeps what it held); 2 the template could not be\n"
-    "read; 3 --check found a difference. Stopped by a signal, Vorn removes its\n"
-    "partial and temporary files and ends by that signal.\n"
-    "The manual: man vorn (docs/vorn.1 in the source tree).\n";
-
-// The index of the first option before the input name for which wanted is true; -1 for none.
-static int FindOption(int argc, char **argv, bool (*wanted)(const std::string &)) {
-  for (int i = 0; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
-    std::string arg = argv[i];
-    if (arg == "-M") break;
-    if (wanted(arg)) return i;
-  }
-  return -1;
-}
-
-int InfoOption(int argc, char **argv) {
-  int at = FindOption(argc, argv, [](const std::string &arg) {
-    return arg == "--help" || arg == "--version";
-  });
-  if (at < 0) return 0;
-  printf("%s", std::string(argv[at]) == "--help" ? HelpText : "Vorn version 1.0\n");
-  return 1;
-}
-
-int QuietOption(int argc, char **argv) {
-  return FindOption(argc, argv, [](const std::string &arg) {
-           return arg == "--quiet" || arg.compare(0, 2, "-q") == 0;
-         }) >= 0;
-}
-
-int StdoutOption(int argc, char **argv) {
-  return FindOption(argc, argv, [](const std::string &arg) { return arg == "--output=-"; }) >= 0;
-}
-
 void HandleMacroArgs(int i, int argc, char **) {
   FirstArg = i + 1;
   ArgumentsNumber = argc - i;
@@ -164,51 +83,180 @@ static void StdinInput(RunNames &names) {
   names.openError = 0;
 }
 
-// A value option "--name=value": the value, or nullptr when arg is not that option.
-static const char *ValueOf(const std::string &arg, const char *name) {
-  size_t length = strlen(name);
-  if (arg.compare(0, length, name) != 0 || arg.size() <= length || arg[length] != '=') return nullptr;
-  return arg.c_str() + length + 1;
-}
+// How an option takes its value.
+enum ValueKind {
+  NoValue,      // --check
+  NeedsValue,   // --output=FILE
+  MayHaveValue, // --save-temps, --save-temps=DIR
+  Attached      // a letter option: the value right behind the letter (-ofoo), maybe empty
+};
 
-// Options that have no letter; false for any other argument.
-static bool LongOption(const std::string &arg, RunNames &names) {
-  const char *value = nullptr;
-  if (arg == "--compact") {
-    names.form = 1;
-  } else if (arg == "--no-compact") {
-    names.form = 0;
-  } else if (arg == "--quiet") {
-    Quiet = 1;
-  } else if (arg == "--check") {
-    names.check = true;
-  } else if (arg == "--save-temps") {
-    names.saveTemps = true;
-  } else if ((value = ValueOf(arg, "--save-temps")) != nullptr && *value != '\0') {
-    names.saveTemps = true;
-    names.tempsDir = value;
-  } else if ((value = ValueOf(arg, "--depfile")) != nullptr && *value != '\0') {
-    names.depfile = value;
-  } else if ((value = ValueOf(arg, "--output")) != nullptr && *value != '\0') {
-    names.output = value;
-  } else if ((value = ValueOf(arg, "--cache")) != nullptr && *value != '\0') {
-    names.cache = value;
-  } else if ((value = ValueOf(arg, "--compiler")) != nullptr && *value != '\0') {
-    names.compiler = value;
-  } else if ((value = ValueOf(arg, "--timeout")) != nullptr) {
-    TimeoutOption(value, names);
-  } else if ((value = ValueOf(arg, "--max-output")) != nullptr) {
-    MaxOutputOption(value, names);
-  } else {
-    return false;
+// One option of the command line: how it is examined and how --help shows it.
+struct Option {
+  const char *name;     // "--output", or "-c" for a letter option
+  const char *alias;    // another spelling, a word of its own ("--quiet" of "-q"); null for none
+  ValueKind kind;
+  const char *synopsis; // as --help shows it
+  const char *help;     // what it does, lines joined by '\n'
+  // Applies the option found at argv[at]; true when examination ends with it.
+  bool (*apply)(RunNames &names, const std::string &value, int at, int argc, char **argv);
+};
+
+using Args = char **;
+
+static const Option Options[] = {
+    {"--output", nullptr, NeedsValue, "--output=FILE",
+     "the final source is FILE exactly (- for standard output),\n"
+     "replaced only by a run that succeeds and changes it; the\n"
+     "intermediate files go to a private folder under TMPDIR",
+     [](RunNames &n, const std::string &v, int, int, Args) { n.output = v; return false; }},
+    {"--check", nullptr, NoValue, "--check",
+     "with --output=FILE: write nothing; status 3 when FILE is not\nwhat the template generates",
+     [](RunNames &n, const std::string &, int, int, Args) { n.check = true; return false; }},
+    {"--save-temps", nullptr, MayHaveValue, "--save-temps[=DIR]",
+     "keep the intermediate files (beside the template, or in DIR)",
+     [](RunNames &n, const std::string &v, int, int, Args) {
+       n.saveTemps = true;
+       n.tempsDir = v;
+       return false;
+     }},
+    {"--compiler", nullptr, NeedsValue, "--compiler=PROGRAM", "compile the generator program with PROGRAM",
+     [](RunNames &n, const std::string &v, int, int, Args) { n.compiler = v; return false; }},
+    {"--cache", nullptr, NeedsValue, "--cache=DIR",
+     "keep compiled generator programs in DIR and run one again\n"
+     "instead of compiling the same program again",
+     [](RunNames &n, const std::string &v, int, int, Args) { n.cache = v; return false; }},
+    {"-c", nullptr, Attached, "-c<name>",
+     "the template: <name>.C, or <name> itself when its\nnext-to-last character is a dot",
+     [](RunNames &n, const std::string &v, int, int, Args) {
+       OpenInput(n, InputOption("-c" + v));
+       return false;
+     }},
+    {"-o", nullptr, Attached, "-o<name>", "the final source is <name>.C",
+     [](RunNames &n, const std::string &v, int, int, Args) { n.final = v + ".C"; return false; }},
+    {"-O", nullptr, Attached, "-O<name>", "the compiled generator program is <name>.exe",
+     [](RunNames &n, const std::string &v, int, int, Args) { n.exe = v + ".exe"; return false; }},
+    {"-m", nullptr, Attached, "-m<name>", "the generator program is <name>.C, its macro file <name>.mac",
+     [](RunNames &n, const std::string &v, int, int, Args) {
+       n.code = v + ".C";
+       n.macro = v + ".mac";
+       return false;
+     }},
+    {"-l", nullptr, Attached, "-l", "accepted and ignored",
+     [](RunNames &, const std::string &, int, int, Args) { return false; }},
+    {"-I", nullptr, Attached, "-I<dir>",
+     "look for ##include names in <dir> too (after the working\n"
+     "directory and the including file's folder); repeatable",
+     [](RunNames &, const std::string &v, int, int, Args) {
+       IncludeDirs.push_back(v);
+       return false;
+     }},
+    {"-D", nullptr, Attached, "-D<name>[=<v>]", "define <name> (as <v>, or 1) for the macro code; repeatable",
+     [](RunNames &, const std::string &v, int, int, Args) {
+       AddDefine(v);
+       return false;
+     }},
+    {"-M", nullptr, Attached, "-M <word>...", "the words are $1, $2, ... of the template; ends the options",
+     [](RunNames &, const std::string &, int at, int argc, Args argv) {
+       HandleMacroArgs(at, argc, argv);
+       return true;
+     }},
+    {"--compact", nullptr, NoValue, "--compact",
+     "write a generator program that compiles many times faster\n"
+     "(the same final source; the default with --output)",
+     [](RunNames &n, const std::string &, int, int, Args) { n.form = 1; return false; }},
+    {"--no-compact", nullptr, NoValue, "--no-compact", "write the generator program in its default form",
+     [](RunNames &n, const std::string &, int, int, Args) { n.form = 0; return false; }},
+    {"-q", "--quiet", Attached, "-q, --quiet", "nothing on standard output; problems only, on standard error",
+     [](RunNames &, const std::string &, int, int, Args) { Quiet = 1; return false; }},
+    {"--depfile", nullptr, NeedsValue, "--depfile=FILE",
+     "write a make rule: the final source depends on the template,\n"
+     "its include files, compiler.cfg and the headers the\n"
+     "generator program's compile read",
+     [](RunNames &n, const std::string &v, int, int, Args) { n.depfile = v; return false; }},
+    {"--timeout", nullptr, NeedsValue, "--timeout=SECONDS", "stop a compile or generator run that takes longer",
+     [](RunNames &n, const std::string &v, int, int, Args) { TimeoutOption(v, n); return false; }},
+    {"--max-output", nullptr, NeedsValue, "--max-output=SIZE",
+     "stop a generator program that writes more than SIZE\n"
+     "bytes to a file (K, M, G: KiB, MiB, GiB; 0: no bound);\n"
+     "the default bound is 1G",
+     [](RunNames &n, const std::string &v, int, int, Args) { MaxOutputOption(v, n); return false; }},
+    // Taken before anything else is done (EarlyOptions); nothing more to do here.
+    {"--help", nullptr, NoValue, "--help", "this text",
+     [](RunNames &, const std::string &, int, int, Args) { return false; }},
+    {"--version", nullptr, NoValue, "--version", "the version",
+     [](RunNames &, const std::string &, int, int, Args) { return false; }},
+};
+
+// The option arg spells, with its value; null for none (an unknown option, or a
+// long option with a value it does not take or without one it needs).
+static const Option *FindOption(const std::string &arg, std::string &value) {
+  for (const Option &o : Options) {
+    std::string name = o.name;
+    if (o.alias != nullptr && arg == o.alias) return value.clear(), &o;
+    if (o.kind == Attached) {
+      if (arg.size() < 2 || arg[1] != name[1] || arg[1] == '-') continue;
+      value = arg.substr(2);
+      return &o;
+    }
+    if (arg == name && o.kind != NeedsValue) return value.clear(), &o;
+    bool valued = arg.compare(0, name.size() + 1, name + "=") == 0 && arg.size() > name.size() + 1;
+    if (valued && o.kind != NoValue) return value = arg.substr(name.size() + 1), &o;
   }
-  return true;
+  return nullptr;
 }
 
-// The long options; a '=' after the name: it takes a value.
-static const char *const LongOptions[] = {
-    "--output=", "--check", "--save-temps", "--compiler=", "--cache=", "--compact", "--no-compact",
-    "--quiet", "--depfile=", "--timeout=", "--max-output=", "--help", "--version"};
+static const char *const HelpHead =
+    "Usage: vorn [options] --output=<file> <template>\n"
+    "       vorn [options] <template>\n"
+    "       vorn [options] -c<template> -M <word>...\n"
+    "       vorn --help | --version\n"
+    "Translates the template into a generator program, compiles it with the host gcc\n"
+    "and runs it; what it prints is the final source: <file>, or foo_new.C for the\n"
+    "template foo.C without --output. The template - is standard input.\n"
+    "Options come before the template name; arguments after it are not examined.\n"
+    "\n";
+
+static const char *const HelpTail =
+    "\n"
+    "Exit status: 0 the final source was written and the template had no error;\n"
+    "1 an error in the template or on the command line, a failed compile or\n"
+    "generator run, a file that could not be written in full (a full disk), or\n"
+    "a generator past --max-output (the reports say which; no final source is\n"
+    "left, and an --output file keeps what it held); 2 the template could not be\n"
+    "read; 3 --check found a difference. Stopped by a signal, Vorn removes its\n"
+    "partial and temporary files and ends by that signal.\n"
+    "The manual: man vorn (docs/vorn.1 in the source tree).\n";
+
+std::string HelpText() {
+  const size_t column = 18;  // where the descriptions start
+  std::string text = HelpHead;
+  for (const Option &o : Options) {
+    std::string head = std::string("  ") + o.synopsis;
+    head += std::string(head.size() + 2 <= column ? column - head.size() : 2, ' ');
+    std::string help = o.help;
+    for (size_t from = 0, end; from <= help.size(); from = end + 1) {
+      end = std::min(help.find('\n', from), help.size());
+      text += (from == 0 ? head : std::string(column, ' ')) + help.substr(from, end - from) + "\n";
+    }
+  }
+  return text + HelpTail;
+}
+
+EarlyOptions ExamineEarly(int argc, char **argv) {
+  EarlyOptions early;
+  for (int i = 0; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
+    std::string arg = argv[i], value;
+    const Option *o = FindOption(arg, value);
+    if (o == nullptr) continue;
+    std::string name = o->name;
+    if (name == "-M") break;
+    if ((name == "--help" || name == "--version") && early.info.empty()) early.info = name;
+    if (name == "-q") early.quiet = true;
+    if (name == "--output" && value == "-") early.toStdout = true;
+  }
+  return early;
+}
 
 // The edit distance of a and b, a swap of two neighbours counting one.
 static size_t Distance(const std::string &a, const std::string &b) {
@@ -229,20 +277,23 @@ static size_t Distance(const std::string &a, const std::string &b) {
 // option's word lost; it ends the run before anything is written.
 static void UnknownLongOption(const std::string &arg, RunNames &names) {
   std::string name = arg.substr(0, arg.find('='));
-  std::string nearest;
+  const Option *nearest = nullptr;
+  const char *nearestName = nullptr;
   size_t best = 0;
-  for (std::string known : LongOptions) {
-    size_t distance = Distance(name, known.substr(0, known.find('=')));
-    if (nearest.empty() || distance < best) nearest = known, best = distance;
+  for (const Option &o : Options) {
+    for (const char *spelling : {o.name, o.alias}) {
+      if (spelling == nullptr || spelling[1] != '-') continue;
+      size_t distance = Distance(name, spelling);
+      if (nearest == nullptr || distance < best) nearest = &o, nearestName = spelling, best = distance;
+    }
   }
   names.fatal = true;
-  bool takesValue = nearest.back() == '=';
-  if (takesValue) nearest.pop_back();
-  if (best == 0 && takesValue)
+  if (best == 0 && nearest->kind == NeedsValue)
     return VornError("the option " + name + " needs a value: " + name + "=VALUE, in one word");
   if (best == 0) return VornError("the option " + name + " takes no value: " + arg);
   bool close = best <= std::max<size_t>(2, name.size() / 3);
-  VornError("unrecognized option " + arg + (close ? "; did you mean " + nearest + "?" : "; see vorn --help"));
+  VornError("unrecognized option " + arg +
+            (close ? std::string("; did you mean ") + nearestName + "?" : std::string("; see vorn --help")));
 }
 
 // The arguments after the input name are not examined; a word meant as an
@@ -266,29 +317,15 @@ void ExamineArgs(int argc, char **argv, RunNames &names) {
       WarnIgnored(i + 1, argc, argv);
       return;
     }
-    if (LongOption(arg, names)) continue;
+    std::string value;
+    const Option *o = FindOption(arg, value);
+    if (o != nullptr && o->apply(names, value, i, argc, argv)) return;
+    if (o != nullptr) continue;
     if (arg.compare(0, 2, "--") == 0) {
       UnknownLongOption(arg, names);
       continue;
     }
-    char letter = arg.size() > 1 ? arg[1] : '\0';
-    std::string value = arg.size() > 2 ? arg.substr(2) : "";
-    switch (letter) {
-      case 'c': OpenInput(names, InputOption(arg)); break;
-      case 'o': names.final = value + ".C"; break;
-      case 'O': names.exe = value + ".exe"; break;
-      case 'm':
-        names.code = value + ".C";
-        names.macro = value + ".mac";
-        break;
-      case 'l': break;
-      case 'q': Quiet = 1; break;
-      case 'I': IncludeDirs.push_back(value); break;
-      case 'D': AddDefine(value); break;
-      case 'M': HandleMacroArgs(i, argc, argv); return;
-      default:
-        DesignedError("Unrecognized option " + arg + "\n", "unrecognized option " + arg);
-        CountError();
-    }
+    DesignedError("Unrecognized option " + arg + "\n", "unrecognized option " + arg);
+    CountError();
   }
 }

@@ -5,15 +5,18 @@
 #include "driver/names.h"
 
 extern const char *const UsageText; // printed when there are no arguments
-extern const char *const HelpText;  // printed by --help
 
-// "--help" or "--version" among the options before the input name prints the usage text or
-// the version line and returns 1; otherwise returns 0 and prints nothing.
-int InfoOption(int argc, char **argv);
-// 1 when -q or --quiet stands among the options before the input name.
-int QuietOption(int argc, char **argv);
-// 1 when --output=- stands among the options before the input name.
-int StdoutOption(int argc, char **argv);
+// The options taken before the banner, from the options before the input name.
+struct EarlyOptions {
+  std::string info;      // "--help" or "--version", whichever comes first; empty for neither
+  bool quiet = false;    // -q or --quiet
+  bool toStdout = false; // --output=-
+};
+
+// The options that act before anything else is done; examines nothing else and prints nothing.
+EarlyOptions ExamineEarly(int argc, char **argv);
+// The text --help prints, made from the table of options.
+std::string HelpText();
 // Examines the arguments after the program name, left to right; opens each input named.
 // Arguments after the input name are not examined, but reported in a warning.
 void ExamineArgs(int argc, char **argv, RunNames &names);

@@ -223,9 +223,13 @@ static int Run(RunNames &names) {
 
 int VornMain(int argc, char **argv) {
   InstallStopHandlers();
-  if (InfoOption(argc - 1, argv + 1)) return 0;
-  if (StdoutOption(argc - 1, argv + 1)) TakeStdout();
-  if (QuietOption(argc - 1, argv + 1)) SilenceStdout();
+  EarlyOptions early = ExamineEarly(argc - 1, argv + 1);
+  if (!early.info.empty()) {
+    printf("%s", early.info == "--help" ? HelpText().c_str() : "Vorn version 1.0\n");
+    return 0;
+  }
+  if (early.toStdout) TakeStdout();
+  if (early.quiet) SilenceStdout();
   Hello();
   oldFname.clear();
   saveArgv = argv;

@@ -329,3 +329,29 @@ TEST(Driver, DefinesReachTheGeneratorProgramOnly) {
     EXPECT_EQ(ReadFile("s_C.C").rfind("#define WIDTH ", 0), 0u);
   }
 }
+
+// A long option that is not one of Vorn's, or is given without the value it
+// needs or with one it does not take, ends the run before anything is written.
+TEST(Driver, MistakenLongOptionsWriteNothing) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--outptu=t.c"}, "unrecognized option --outptu=t.c; did you mean --output?"},
+      {{"--quite"}, "unrecognized option --quite; did you mean --quiet?"},
+      {{"--cahce=c"}, "unrecognized option --cahce=c; did you mean --cache?"},
+      {{"--frobnicate"}, "unrecognized option --frobnicate; see vorn --help"},
+      {{"--output"}, "the option --output needs a value: --output=VALUE, in one word"},
+      {{"--max-output="}, "the option --max-output needs a value: --max-output=VALUE, in one word"},
+      {{"--compact=1"}, "the option --compact takes no value: --compact=1"},
+      {{"--quiet=yes"}, "the option --quiet takes no value: --quiet=yes"},
+  };
+  for (const auto &[args, said] : cases) {
+    TempDir dir;
+    WriteFile("t.C", "a\n");
+    std::vector<std::string> all = {"-q"};
+    all.insert(all.end(), args.begin(), args.end());
+    all.push_back("t.C");
+    RunResult r = RunVorn(all);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_EQ(r.err, "vorn: error: " + said + "\n");
+    EXPECT_EQ(Shell("test \"$(ls -A)\" = \"$(printf 'run.err\\nrun.out\\nt.C')\""), 0) << args[0];
+  }
+}
