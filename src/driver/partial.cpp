@@ -17,7 +17,7 @@
 #include <map>
 
 #include "driver/cleanup.h"
-#include "driver/outfile.h"
+#include "driver/names.h"
 
 static std::map<std::string, int> Locks;  // the lock descriptor of each partial file of this run
 
