@@ -14,7 +14,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVORN_FUZZ=ON -DVORN_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz --target vorn_fuzz -j "$(nproc)"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+scratch=$(mktemp -d)  # the target's own files
+trap 'rm -rf "$work" "$scratch"' EXIT
 cp tests/fuzz/corpus/* "$work"/
-build-fuzz/vorn_fuzz -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+TMPDIR="$scratch" build-fuzz/vorn_fuzz -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
   -max_len=65536 -print_final_stats=1 "$work" </dev/null

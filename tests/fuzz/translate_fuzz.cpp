@@ -21,8 +21,10 @@ static char *Words[] = {(char *)"vorn", (char *)"-M", (char *)"w\"1\\", (char *)
                         (char *)"'", (char *)"9", nullptr};
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  static char dir[] = "/tmp/vorn-fuzz-XXXXXX";
-  if (mkdtemp(dir) == nullptr || chdir(dir) != 0) abort();
+  // Under TMPDIR, which run.sh makes and removes: libFuzzer ends without a word to us.
+  const char *root = getenv("TMPDIR");
+  static std::string dir = std::string(root != nullptr && root[0] != '\0' ? root : "/tmp") + "/vorn-fuzz-XXXXXX";
+  if (mkdtemp(dir.data()) == nullptr || chdir(dir.c_str()) != 0) abort();
   if (freopen("/dev/null", "w", stdout) == nullptr) abort();  // reports of bad constructs
   return 0;
 }
