@@ -191,17 +191,20 @@ static const Option Options[] = {
 // The option arg spells, with its value; null for none (an unknown option, or a
 // long option with a value it does not take or without one it needs).
 static const Option *FindOption(const std::string &arg, std::string &value) {
+  value.clear();
   for (const Option &o : Options) {
     std::string name = o.name;
-    if (o.alias != nullptr && arg == o.alias) return value.clear(), &o;
+    if (o.alias != nullptr && arg == o.alias) return &o;
     if (o.kind == Attached) {
       if (arg.size() < 2 || arg[1] != name[1] || arg[1] == '-') continue;
       value = arg.substr(2);
       return &o;
     }
-    if (arg == name && o.kind != NeedsValue) return value.clear(), &o;
+    if (arg == name && o.kind != NeedsValue) return &o;
     bool valued = arg.compare(0, name.size() + 1, name + "=") == 0 && arg.size() > name.size() + 1;
-    if (valued && o.kind != NoValue) return value = arg.substr(name.size() + 1), &o;
+    if (!valued || o.kind == NoValue) continue;
+    value = arg.substr(name.size() + 1);
+    return &o;
   }
   return nullptr;
 }

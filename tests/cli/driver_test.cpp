@@ -218,7 +218,9 @@ TEST(Driver, DependencyFileNamesWhatTheRunRead) {
   for (const char *cache : {"", "--cache=vc"}) {  // a cache hit knows the headers too
     for (int run = 0; run < (cache[0] ? 2 : 1); run++) {
       SCOPED_TRACE(std::string(cache) + " run " + std::to_string(run));
-      RunResult r = RunVorn({"-q", cache[0] ? cache : "-q", "--depfile=s.d", "s.C"});
+      std::vector<std::string> args = {"-q", "--depfile=s.d", "s.C"};
+      if (cache[0] != '\0') args.insert(args.begin(), cache);
+      RunResult r = RunVorn(args);
       ASSERT_EQ(r.status, 0) << r.err;
       std::string rule = ReadFile("s.d"), lines = RuleLines(rule);
       EXPECT_EQ(rule.rfind("s_new.C: \\\n  " + here + "/s.C \\\n", 0), 0u) << rule;
