@@ -1,19 +1,16 @@
-// The form in which the generator program reaches the code file.
+// The writers of the code file: the designed form and the compact form.
 //
-// The translation always produces the designed program text: one print
-// statement per line piece and special character. Every byte of it bound for
-// the code file passes through WriteCode, tagged with what it is. In the
-// designed form (the default) WriteCode writes it as it comes. In the compact
-// form (--compact) it reads the print statements back into the bytes they
-// print and writes each run of them to a file of text segments, which the
-// program reads when it runs and prints by segment number: the compiler
-// never parses the template's text, and the program's text depends only on
-// its macro code. Everything else reaches the file as written. Where nothing
-// could make the statements mean more than the bytes they print, the
-// translation hands those bytes over as they are (TakeText), and writes no
-// statement to read back: the way most text goes.
+// The statement maker hands a writer the code text of the generator program,
+// tagged with what it is, and, for every print statement, the bytes it
+// prints. The designed form (the default) writes the code text as it comes.
+// The compact form (--compact) writes macro code and everything the compiler
+// must read as it is, and prints the statements' bytes from a file of text
+// segments, read by the program when it runs, by segment number: the
+// compiler never parses the template's text, and the program's text depends
+// only on its macro code.
 #pragma once
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // What a write to the code file carries.
@@ -24,25 +21,18 @@ enum WriteKind {
   ValueCode,  // the print statement of an embedded expression of the current template line
 };
 
-#include <string>
-
 extern int CompactForm;               // 1: write the compact form (--compact)
 extern std::string TextSegmentsName;  // the compact form's file of text segments; empty until opened
 extern const char SegmentMark[9];     // the last 8 bytes of a file of text segments
 
-// Takes every byte bound for the code file, in the order the file receives it.
-void WriteCode(std::string_view bytes, WriteKind kind);
-// Gives the compiler the template line of the embedded expression (ValueCode) or inserted code
-// (MacroCode) about to be written: in the designed form a "#line" line after the pending code
-// text, so that the compiler's messages about it name its own line. The compact form marks
-// these lines as it writes them.
-void MarkCodeLine(WriteKind kind);
-// 1 when the compact form can take text to print as bytes (TakeText) in place of print
-// statements: nothing is pending, the code written last leaves the text outside any
-// comment, literal or continued line, and the statement that follows macro code is written.
-int TakesText();
-// Adds bytes to what the next text segment prints; only when TakesText() says so.
-void TakeText(std::string_view bytes);
+// Takes every piece of code text bound for the code file, in the order of the designed form.
+void WriteCode(std::string_view code, WriteKind kind);
+// Takes what one print statement prints, once its code text has been taken.
+void StatementPrints(std::string_view bytes);
+// The template line of the inserted code (MacroCode) or embedded expression (ValueCode) about
+// to be written: the designed form writes a "#line" line for the compiler's messages, where
+// the code before leaves one room; the compact form marks its own lines as it writes them.
+void MarkLine(WriteKind kind, int line, const char *name);
 // Writes out what the compact form still holds, and closes the text segments;
 // called before the code file closes.
 void FinishCode();

@@ -4,7 +4,7 @@
 // from the previous line of the same file: the line moved forward by more
 // than one, or the file changed. It is written only while the gate
 // (PnumChanged) is open and no macro block is open (NoPnum). Line 1 gets a
-// directive only while First is set: at the start of the run and after an
+// directive only while FirstLineDue is set: at the start of the run and after an
 // include.
 //
 // A directive inside a conditional group that the compiler skips is ignored,
@@ -20,12 +20,9 @@
 // of that line and break it. It is owed to the first line that starts afresh.
 #include "generator/linedir.h"
 
-#include "generator/output.h"
-#include "scanner/input_stack.h"
-
 int OldLineCounter = -3;
 std::string oldFname;
-int First = 1;
+int FirstLineDue = 1;
 int PnumChanged = 1;
 int NoPnum = 0;
 int ConditionalDepth = 0;
@@ -46,7 +43,9 @@ std::string DirectiveText(int line, const char *name) {
   return "#line " + std::to_string(line) + " \"" + CString(name) + "\"\n";
 }
 
-void Pnum(FILE *file, int line, const char *name) { WriteRaw(file, DirectiveText(line, name), Verbatim); }
+std::string DirectivePrints(int line, const char *name, bool crlf) {
+  return "#line " + std::to_string(line) + " \"" + CString(name) + (crlf ? "\"\r\n" : "\"\n");
+}
 
 // The name stands in the format string of the generated fprintf, so a '%'
 // must be doubled there to print as itself.
@@ -59,63 +58,56 @@ static std::string FormatSafe(const std::string &name) {
   return out;
 }
 
-// A name whose statement prints it as the directive shows it: no control
-// character, which the statement's string would not hold as it is.
-static bool PrintableName(const char *name) {
+// The name stands in a string literal of the final source, which stands in
+// a format string of the generator program: escaped twice. The directive
+// ends as the lines of its file do, so that a CR LF template gives a final
+// source with CR LF line ends only.
+std::string DirectiveStatement(int line, const char *name, bool crlf) {
+  return "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" + FormatSafe(CString(CString(name))) +
+         (crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
+}
+
+// A line break would end the statement's string: the compiler refuses it.
+bool PrintableName(const char *name) {
   for (const char *c = name; *c != '\0'; c++)
-    if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7f) return false;
+    if (*c == '\n' || *c == '\r') return false;
   return true;
 }
 
-// Writes the print statement that puts "#line N \"name\"" into the final
-// source. The name stands in a string literal of the final source, which
-// stands in a format string of the generator program: escaped twice. The
-// directive ends as the lines of its file do, so that a CR LF template gives
-// a final source with CR LF line ends only.
-static void WriteDirectiveStatement(int line, const char *name) {
-  bool crlf = LastFile != nullptr && LastFile->crlf;
-  if (TakesText() && PrintableName(name)) {
-    // The compact form takes the directive as the statement would print it.
-    TakeText("#line " + std::to_string(line) + " \"" + CString(name) + (crlf ? "\"\r\n" : "\"\n"));
-  } else {
-    std::string text = "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" +
-                       FormatSafe(CString(CString(name))) + (crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
-    WriteRaw(outfileT, text);
-  }
+void NoteDirectiveWritten() {
   if (ConditionalDepth > 0) DirectiveInGroup = 1;
   DirectiveOwed = 0;
 }
 
-void PnumT(int line, const char *name) {
-  // Called at every line of text: the name is nearly always the current file's, compared by length first.
-  bool sameName = LastFile != nullptr && name == LastFile->fname.c_str() ? oldFname == LastFile->fname
-                                                                          : oldFname == name;
-  bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 || !sameName ||
-             DirectiveOwed == 1;
+DirectiveStep TextLineStep(int line, const char *name) {
+  bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 ||
+             oldFname != name || DirectiveOwed == 1;
+  DirectiveStep step = NoDirective;
   if (due && NoPnum == 0 && PnumChanged == 1 && LineSpliced == 1) {
     DirectiveOwed = 1;
   } else if (due && NoPnum == 0 && PnumChanged == 1) {
-    FlushBuffer(CodeFile);
-    if (line != 1 || First == 1) WriteDirectiveStatement(line, name);
-    First = 0;
+    step = line != 1 || FirstLineDue == 1 ? FlushAndDirective : FlushOnly;
+    FirstLineDue = 0;
     PnumChanged = 0;
     oldFname = name;
   }
   OldLineCounter = line;
+  return step;
 }
 
-void PnumH(int line, const char *name) {
-  // With First at 0 nothing is written, and the gate stays as it is, so the
-  // text after a macro line still gets its directive. An include's first
-  // line that continues the includer's last one owes its directive, as in PnumT.
-  if (NoPnum == 0 && PnumChanged == 1 && First == 1 && LineSpliced == 1) {
+int FirstLineStep(int line) {
+  // With FirstLineDue at 0 nothing is written, and the gate stays as it is,
+  // so the text after a macro line still gets its directive.
+  int write = 0;
+  if (NoPnum == 0 && PnumChanged == 1 && FirstLineDue == 1 && LineSpliced == 1) {
     DirectiveOwed = 1;
-  } else if (NoPnum == 0 && PnumChanged == 1 && First == 1) {
-    WriteDirectiveStatement(line, name);
-    First = 0;
+  } else if (NoPnum == 0 && PnumChanged == 1 && FirstLineDue == 1) {
+    write = 1;
+    FirstLineDue = 0;
     PnumChanged = 0;
   }
   OldLineCounter = line;
+  return write;
 }
 
 void FollowConditional(ConditionalKind kind) {
@@ -136,7 +128,7 @@ void ResetLineDirectives() {
   LineSpliced = 0;
   OldLineCounter = -3;
   oldFname.clear();
-  First = 1;
+  FirstLineDue = 1;
   PnumChanged = 1;
   NoPnum = 0;
 }

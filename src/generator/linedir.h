@@ -1,13 +1,13 @@
-// Line directives: "#line" lines in the generated files, and print statements
-// that put "#line" lines into the final source when the text jumps.
+// Line directives: when the final source needs a "#line" line, and the text
+// of the directives in the generated files. Decisions only: the statement
+// maker writes what they call for.
 #pragma once
-#include <cstdio>
 #include <string>
 #include <string_view>
 
-extern int OldLineCounter;      // line given to the last PnumT or PnumH call; -3 at start
+extern int OldLineCounter;      // line given to the last text-line or first-line decision; -3 at start
 extern std::string oldFname;    // file name of the last final-source directive decision
-extern int First;               // 1: a directive is wanted even for line 1
+extern int FirstLineDue;        // 1: a directive is wanted even for line 1 (start of the run, after an include)
 extern int PnumChanged;         // the gate: a final-source directive may be written only while 1
 extern int NoPnum;              // 1 inside a macro block: no final-source directive
 extern int ConditionalDepth;    // conditional groups of the text open at this point; 0 outside all
@@ -22,18 +22,31 @@ enum ConditionalKind {
   ClosesGroup,  // #endif
 };
 
+// What a line of text asks of the statement maker.
+enum DirectiveStep {
+  NoDirective,        // nothing
+  FlushOnly,          // the pending statements go out; no directive (line 1 once the run has begun)
+  FlushAndDirective,  // the pending statements go out, then the directive
+};
+
 // text as the inside of a C string literal: each backslash and double quote escaped.
 std::string CString(std::string_view text);
 // The text "#line N \"name\"" and a newline, for the generator program.
 std::string DirectiveText(int line, const char *name);
-// Writes "#line N \"name\"" to a generated file.
-void Pnum(FILE *file, int line, const char *name);
-// Writes a final-source directive statement if the line jumped or the file changed; on a line
-// that continues another one it is owed to the next line instead.
-void PnumT(int line, const char *name);
-// Variant for line 1 of a file, called by the bookkeeping probe while a print statement is pending;
-// on a line that continues another one it too owes the directive to the next line.
-void PnumH(int line, const char *name);
+// The bytes a final-source directive prints: "#line N \"name\"" and the line end of its file.
+std::string DirectivePrints(int line, const char *name, bool crlf);
+// The print statement of the generator program that prints DirectivePrints.
+std::string DirectiveStatement(int line, const char *name, bool crlf);
+// Whether a statement can print name as the directive shows it: no line break in it.
+bool PrintableName(const char *name);
+// Decides for a line of text (name is the line's file): a directive is due when the line jumped,
+// the file changed, or one is owed; on a line that continues another one it is owed instead.
+DirectiveStep TextLineStep(int line, const char *name);
+// Decides for line 1 of a file while a print statement is pending: 1 when its directive is
+// written now; on a line that continues another one it too is owed to the next line.
+int FirstLineStep(int line);
+// Notes that a final-source directive was written.
+void NoteDirectiveWritten();
 // Follows a conditional line of the text: after a branch line that ends a stretch with a
 // directive inside a group, the next text line gets a directive again.
 void FollowConditional(ConditionalKind kind);

@@ -189,7 +189,7 @@ void MacroLine() {
   if (IncludeName(line, name)) {
     IncludeFile(name.c_str());
     PnumChanged = 1;
-    First = 1;
+    FirstLineDue = 1;
     return;
   }
   FollowBraces(line.substr(2), true);
@@ -207,7 +207,7 @@ static bool IsBlankOnly(std::string_view text) {
 void MacroString(int form) {
   AskLineDirective();
   if (in_text == 1) {
-    PrintText(CodeFile, "\");\n");
+    CloseStatement("\");\n");
     in_text = 0;
   }
   if (is_macro == 1) {
@@ -233,10 +233,7 @@ void MacroString(int form) {
     TemplateErrorHere("empty embedded expression");
     return;
   }
-  MarkCodeLine(ValueCode);
-  PrintText(CodeFile, "fprintf(stdcom,");
-  PrintStr(CodeFile, "_printType(_ftype1(%s))", expression, ValueCode);
-  PrintStr(CodeFile, ",%s);", expression, ValueCode);
+  ExpressionStatement(expression);
 }
 
 void MacroParm() {

@@ -1,69 +1,90 @@
-// Output streams and buffering.
+// The statement maker.
 //
 // Buffered text (PrintText, PrintChar) collects until a flush; direct text
 // (PrintExact, PrintStr, PrintLine) flushes first, so each file receives the
 // text in the order of the calls. The code buffer is where a text statement is
 // assembled; the finishing flush completes one that is still open.
 //
+// Beside its code text, every print statement carries the bytes it prints.
+// Once its code has reached the writer, the writer is handed those bytes,
+// statement by statement, in the order of the code file: the compact form
+// prints them from its text segments and never reads the code back.
+//
 // Buffers are std::string: a piece longer than the threshold is held whole,
 // and NUL bytes of the input travel through like any other byte.
 #include "generator/output.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
+#include <vector>
 
 #include "driver/diagnostics.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "scanner/input_stack.h"
 
-FILE *outfileT = nullptr;
-FILE *outfileM = nullptr;
 std::string BufferT;
 std::string BufferM;
 int LastPLine = -2;
 const char *const strt = "fprintf(stdcom";
-const int strtL = 14;
 const char *const ENDBUF = ");\n";
-const int ENDBUFL = 3;
 const char *const TextHead = "fprintf(stdcom,\"%s\",\"";
 const size_t FlushThreshold = 2000;
 
-static int FailedFile = -1;  // first file whose write failed, -1 while none did
-static int FailedErrno = 0;  // errno of that failure
+static const size_t StartLength = 14;  // strlen(strt)
+
+namespace {
+bool StatementOpen = false;    // a print statement's head is written, its end not yet
+std::string Open;              // what the open statement prints so far
+std::string Done;              // what the complete statements not yet handed over print
+std::vector<size_t> DoneEnds;  // where each of those statements ends in Done
+}  // namespace
 
 static FILE *StreamOf(int type) { return type == CodeFile ? outfileT : outfileM; }
 
-static void NoteFailure(FILE *file) {
-  if (FailedFile >= 0) return;
-  FailedFile = file == outfileT ? CodeFile : MacroFile;
-  FailedErrno = errno;
+static void AddStatement(std::string_view prints) {
+  Done.append(prints);
+  DoneEnds.push_back(Done.size());
 }
 
-// One thread writes the files, so stdio's per-call locking can be skipped.
-#ifdef __GLIBC__
-#define VORN_FWRITE fwrite_unlocked
-#else
-#define VORN_FWRITE fwrite
-#endif
-
-void WriteBytes(FILE *file, std::string_view bytes) {
-  if (bytes.empty()) return;
-  if (VORN_FWRITE(bytes.data(), 1, bytes.size(), file) != bytes.size()) NoteFailure(file);
+// The open statement is complete. A C string cannot hold a NUL byte, so its
+// code parts the statement at each one and prints the NUL by a statement of
+// its own: three statements where the text has one.
+static void EndStatement() {
+  if (!StatementOpen) return;
+  StatementOpen = false;
+  if (Done.empty() && Open.find('\0') == std::string::npos) {  // the common case, without a copy
+    Done.swap(Open);
+    DoneEnds.push_back(Done.size());
+    return;
+  }
+  size_t from = 0;
+  for (size_t nul; (nul = Open.find('\0', from)) != std::string::npos; from = nul + 1) {
+    AddStatement(std::string_view(Open).substr(from, nul - from));
+    AddStatement(std::string_view("\0", 1));
+  }
+  AddStatement(std::string_view(Open).substr(from));
+  Open.clear();
 }
 
-// Everything bound for the code file goes through the writer of its form.
+// Hands the writer what the statements written so far print.
+static void Deliver() {
+  size_t from = 0;
+  for (size_t end : DoneEnds) {
+    StatementPrints(std::string_view(Done).substr(from, end - from));
+    from = end;
+  }
+  Done.clear();
+  DoneEnds.clear();
+}
+
 void WriteRaw(FILE *file, std::string_view bytes, WriteKind kind) {
-  if (file == outfileT)
-    WriteCode(bytes, kind);
-  else
+  if (file != outfileT) {
     WriteBytes(file, bytes);
-}
-
-int WriteFailure(int *err) {
-  if (err != nullptr) *err = FailedErrno;
-  return FailedFile;
+    return;
+  }
+  WriteCode(bytes, kind);
+  Deliver();
 }
 
 // The designed report of a file that could not be created, with perror's
@@ -96,7 +117,8 @@ int CloseFiles() {
   if (fclose(outfileM) != 0) NoteFailure(outfileM);
   if (fclose(outfileT) != 0) NoteFailure(outfileT);
   outfileM = outfileT = nullptr;
-  return FailedFile < 0;
+  int err = 0;
+  return WriteFailure(&err) < 0;
 }
 
 // Bookkeeping for a print statement about to reach the code file: records
@@ -113,9 +135,16 @@ static int RecordPrintLine() {
   return 1;
 }
 
+// The probe's work once a print statement is known to be pending.
+static void ProbeStatementLine() {
+  if (!RecordPrintLine()) return;
+  if (LastFile->line == 1) PnumH(1, LastFile->fname.c_str());
+  LastPLine = LastFile->line;
+}
+
 int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind) {
   if (file == outfileT && LastFile != nullptr && LastFile->line != LastPLine &&
-      text.compare(0, strtL, strt) == 0 && RecordPrintLine())
+      text.compare(0, StartLength, strt) == 0 && RecordPrintLine())
     LastPLine = LastFile->line;
   if (format[0] == '%' && format[1] == 's' && format[2] == '\0') {  // the common case: a flush
     WriteRaw(file, text, kind);
@@ -128,10 +157,10 @@ int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind
     WriteRaw(file, whole, kind);
     return static_cast<int>(whole.size());
   }
-  WriteRaw(file, whole.substr(0, hole), kind);
-  WriteRaw(file, text, kind);
-  WriteRaw(file, whole.substr(hole + 2), kind);
-  return static_cast<int>(whole.size() - 2 + text.size());
+  std::string joined(whole.substr(0, hole));
+  joined.append(text).append(whole.substr(hole + 2));
+  WriteRaw(file, joined, kind);
+  return static_cast<int>(joined.size());
 }
 
 void FlushBufferPr(int type) {
@@ -139,10 +168,8 @@ void FlushBufferPr(int type) {
   if (type != CodeFile || LastFile == nullptr || LastFile->line == LastPLine) return;
   size_t start = 0;
   while (start < BufferT.size() && (BufferT[start] == '\n' || BufferT[start] == ' ')) start++;
-  if (BufferT.compare(start, strtL - 1, strt, strtL - 1) != 0) return;
-  if (!RecordPrintLine()) return;
-  if (LastFile->line == 1) PnumH(1, LastFile->fname.c_str());
-  LastPLine = LastFile->line;
+  if (BufferT.compare(start, StartLength - 1, strt, StartLength - 1) != 0) return;
+  ProbeStatementLine();
 }
 
 // A text counts as terminated when it ends in "\");\n", or when the three
@@ -150,7 +177,7 @@ void FlushBufferPr(int type) {
 static bool Terminated(const std::string &text) {
   size_t len = text.size();
   if (len < 4) return false;
-  return text.compare(len - 4, 4, "\");\n") == 0 || text.compare(len - 4, ENDBUFL, ENDBUF) == 0;
+  return text.compare(len - 4, 4, "\");\n") == 0 || text.compare(len - 4, 3, ENDBUF) == 0;
 }
 
 void FlushBuffer(int type) {
@@ -159,6 +186,7 @@ void FlushBuffer(int type) {
       BufferT += '"';
       BufferT += ENDBUF;
       in_text = 0;  // the statement is complete: the next text opens a new one
+      EndStatement();
     }
     Printf(outfileT, "%s", BufferT);
     BufferT.clear();
@@ -169,7 +197,7 @@ void FlushBuffer(int type) {
   }
 }
 
-void FlushBuffer1(int type) {
+void FlushPending(int type) {
   if (type != MacroFile && !BufferT.empty()) {
     Printf(outfileT, "%s", BufferT);
     BufferT.clear();
@@ -185,13 +213,15 @@ void FlushBuffer1(int type) {
 // in the emptied buffer, so that the threshold never splits a statement.
 static void SpillCode() {
   if (!in_text) {
-    FlushBuffer1(CodeFile);
+    FlushPending(CodeFile);
     return;
   }
   BufferT += '"';
   BufferT += ENDBUF;
+  EndStatement();
   Printf(outfileT, "%s", BufferT);
   BufferT = TextHead;
+  StatementOpen = true;
 }
 
 void PrintText(int type, std::string_view text) {
@@ -203,9 +233,9 @@ void PrintText(int type, std::string_view text) {
     BufferT.append(text);
     return;
   }
-  if (BufferM.size() + text.size() > FlushThreshold) FlushBuffer1(MacroFile);
+  if (BufferM.size() + text.size() > FlushThreshold) FlushPending(MacroFile);
   BufferM.append(text);
-  if (!text.empty() && text.back() == '\n') FlushBuffer1(MacroFile);
+  if (!text.empty() && text.back() == '\n') FlushPending(MacroFile);
 }
 
 void PrintChar(int type, char c) {
@@ -215,9 +245,56 @@ void PrintChar(int type, char c) {
     if (c == '\n') FlushBuffer(CodeFile);
     return;
   }
-  if (BufferM.size() + 1 > FlushThreshold) FlushBuffer1(MacroFile);
+  if (BufferM.size() + 1 > FlushThreshold) FlushPending(MacroFile);
   BufferM.push_back(c);
-  if (c == '"') FlushBuffer1(MacroFile);
+  if (c == '"') FlushPending(MacroFile);
+}
+
+void PrintUnit(std::string_view code, std::string_view prints) {
+  PrintText(CodeFile, code);
+  Open.append(prints);
+}
+
+// PrintChar's work for many characters at once: they go in up to the
+// threshold, where the statement is spilled and reopened.
+void PrintPlain(std::string_view chars) {
+  while (!chars.empty()) {
+    if (BufferT.size() >= FlushThreshold) SpillCode();
+    size_t take = std::min(FlushThreshold - BufferT.size(), chars.size());
+    BufferT.append(chars.data(), take);
+    Open.append(chars.data(), take);
+    chars.remove_prefix(take);
+  }
+}
+
+void OpenStatement(std::string_view head) {
+  PrintText(CodeFile, head);
+  StatementOpen = true;
+}
+
+void CloseStatement(std::string_view end) {
+  PrintText(CodeFile, end);
+  EndStatement();
+}
+
+void BufferStatement(std::string_view code, std::string_view prints) {
+  PrintText(CodeFile, code);
+  AddStatement(prints);
+}
+
+void PrintStatement(std::string_view code, std::string_view prints) {
+  FlushBufferPr(CodeFile);
+  FlushBuffer(CodeFile);
+  AddStatement(prints);
+  Printf(outfileT, "%s", code);
+}
+
+void PrintStatementTail(const char *format, std::string_view text, std::string_view prints) {
+  FlushBufferPr(CodeFile);
+  FlushPending(CodeFile);
+  Open.append(prints);
+  EndStatement();
+  Printf(outfileT, format, text);
 }
 
 void PrintExact(int type, const char *format, std::string_view text, WriteKind kind) {
@@ -228,46 +305,75 @@ void PrintExact(int type, const char *format, std::string_view text, WriteKind k
 
 void PrintStr(int, const char *format, std::string_view text, WriteKind kind) {
   FlushBufferPr(CodeFile);
-  FlushBuffer1(CodeFile);
+  FlushPending(CodeFile);
   Printf(outfileT, format, text, kind);
 }
 
 // Whole lines are the prologue's and the epilogue's: never print statements.
 void PrintLine(int type, std::string_view line) {
-  FlushBuffer1(type);
+  FlushPending(type);
   Printf(StreamOf(type), "%s\n", line, Verbatim);
-}
-
-int PrintDirect(std::string_view bytes) {
-  if (!TakesText() || is_macro == 1 || LastFile == nullptr) return 0;
-  // From line 2 on, a print statement's bookkeeping only records its line,
-  // as the designed way records it when the statement reaches the file.
-  int line = LastFile->line;
-  if (line < 2 || line == INT_MAX) return 0;
-  if (!BufferT.empty()) FlushBuffer(CodeFile);
-  // The designed statements read back leave the writer as it was; should
-  // they not, the text goes the designed way after them.
-  if (!TakesText()) return 0;
-  LastPLine = line;
-  TakeText(bytes);
-  return 1;
 }
 
 void PrintNL() { PrintText(CodeFile, "\n"); }
 
 void PrintNL1() {
   PrintNL();
-  PrintText(CodeFile, "fprintf(stdcom,\"\\n\");\n");
+  BufferStatement("fprintf(stdcom,\"\\n\");\n", "\n");
+}
+
+void Pnum(FILE *file, int line, const char *name) { WriteRaw(file, DirectiveText(line, name), Verbatim); }
+
+// Writes the statement that puts "#line N \"name\"" into the final source;
+// ahead of the pending code text when ahead is set.
+static void WriteDirective(int line, const char *name, bool ahead) {
+  bool crlf = LastFile != nullptr && LastFile->crlf;
+  std::string code = DirectiveStatement(line, name, crlf);
+  if (!PrintableName(name)) {
+    WriteRaw(outfileT, code, Verbatim);  // no statement can print it: the compiler says so
+  } else if (ahead) {
+    StatementPrints(DirectivePrints(line, name, crlf));
+    WriteRaw(outfileT, code);
+  } else {
+    AddStatement(DirectivePrints(line, name, crlf));
+    WriteRaw(outfileT, code);
+  }
+  NoteDirectiveWritten();
+}
+
+void PnumT(int line, const char *name) {
+  DirectiveStep step = TextLineStep(line, name);
+  if (step == NoDirective) return;
+  FlushBuffer(CodeFile);
+  if (step == FlushAndDirective) WriteDirective(line, name, false);
+}
+
+void PnumH(int line, const char *name) {
+  if (FirstLineStep(line)) WriteDirective(line, name, true);
+}
+
+void MarkCodeLine(WriteKind kind) {
+  if (LastFile == nullptr) return;
+  FlushBufferPr(CodeFile);
+  FlushPending(CodeFile);
+  MarkLine(kind, LastFile->line, LastFile->fname.c_str());
+}
+
+void ExpressionStatement(std::string_view expression) {
+  MarkCodeLine(ValueCode);
+  if (LastFile != nullptr && LastFile->line != LastPLine) ProbeStatementLine();
+  Printf(outfileT, "fprintf(stdcom,_printType(_ftype1(%s))", expression, ValueCode);
+  Printf(outfileT, ",%s);", expression, ValueCode);
 }
 
 void ResetOutput() {
-  if (outfileM != nullptr) fclose(outfileM);
-  if (outfileT != nullptr) fclose(outfileT);
-  outfileM = outfileT = nullptr;
+  ResetSink();
   BufferT.clear();
   BufferM.clear();
   LastPLine = -2;
   ResetCodeForm();
-  FailedFile = -1;
-  FailedErrno = 0;
+  StatementOpen = false;
+  Open.clear();
+  Done.clear();
+  DoneEnds.clear();
 }

@@ -183,7 +183,7 @@ void PrintHeaders(const char *finalName, const char *macroName) {
 }
 
 int PrintEpilogue() {
-  if (in_text == 1) PrintText(CodeFile, "\");\n");
+  if (in_text == 1) CloseStatement("\");\n");
   FlushBuffer(BothFiles);
   PrintLine(CodeFile, "return _vclose(_printFailed);");
   PrintLine(CodeFile, "}");

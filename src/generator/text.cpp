@@ -5,12 +5,12 @@
 // statement of their own that prints them with %c; literals and comments are
 // escaped so that the final source receives exactly the bytes written. Inside
 // a macro block, characters and literals are copied to the macro file as they
-// are. The compact form takes most text as the bytes it prints (PrintDirect).
+// are. Every piece of a statement goes with the bytes it prints.
 #include "generator/text.h"
 
+#include <algorithm>
 #include <string>
 
-#include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/output.h"
@@ -22,25 +22,67 @@
 static const char NulUnit[] = "\");fprintf(stdcom, \"%c\",'\\0');fprintf(stdcom,\"%s\",\"";
 
 // Appends the escaped form of c, as it must stand inside a string of the
-// generated C. With visible set (string literals, -M words), a raw newline or
-// tab becomes the two-character escape in the final source; otherwise every
-// byte reaches the final source as itself.
-static void AppendUnit(std::string &out, char c, bool visible) {
+// generated C, and what it prints. With visible set (string literals, -M
+// words), a raw newline or tab becomes the two-character escape in the final
+// source; otherwise every byte reaches the final source as itself.
+static void AppendUnit(std::string &code, std::string &prints, char c, bool visible) {
   switch (c) {
-    case '"': out += "\\\""; break;
-    case '\\': out += "\\\\"; break;
-    case '\n': out += visible ? "\\\\n" : "\\n"; break;
-    case '\t': out += visible ? "\\\\t" : "\t"; break;
-    case '\r': out += "\\r"; break;
-    case '\0': out += NulUnit; break;
-    default: out += c;
+    case '"': code += "\\\""; break;
+    case '\\': code += "\\\\"; break;
+    case '\n': code += visible ? "\\\\n" : "\\n"; break;
+    case '\t': code += visible ? "\\\\t" : "\t"; break;
+    case '\r': code += "\\r"; break;
+    case '\0': code += NulUnit; break;
+    default: code += c;
   }
+  if (visible && (c == '\n' || c == '\t'))
+    prints += c == '\n' ? "\\n" : "\\t";
+  else
+    prints += c;
+}
+
+// Bytes that AppendUnit writes otherwise than as themselves.
+static const struct EscapedTable {
+  bool of[256] = {};
+  EscapedTable() {
+    for (unsigned char c : {'"', '\\', '\n', '\t', '\r', '\0'}) of[c] = true;
+  }
+} Escaped;
+
+// The length of the run at the start of text that AppendUnit writes as it is.
+static size_t PlainRun(std::string_view text) {
+  size_t end = 0;
+  while (end < text.size() && !Escaped.of[static_cast<unsigned char>(text[end])]) end++;
+  return end;
 }
 
 // Copies source with each backslash doubled, each double quote escaped, and
 // line breaks and NUL bytes written so that they survive the generated string.
-static void convert_sl(std::string &destination, std::string_view source) {
-  for (char c : source) AppendUnit(destination, c, false);
+static void convert_sl(std::string &code, std::string &prints, std::string_view source) {
+  while (!source.empty()) {
+    size_t run = PlainRun(source);
+    code.append(source.data(), run);
+    prints.append(source.data(), run);
+    if (run < source.size()) AppendUnit(code, prints, source[run], false);
+    source.remove_prefix(std::min(run + 1, source.size()));
+  }
+}
+
+// Appends the unit of a literal at text[at], and moves at past it. A
+// backslash and the character it escapes form one unit; a backslash-newline
+// (LF or CR LF) that continues a literal on the next line is kept as it is.
+// A raw string (form 2) keeps every byte: its line breaks and tabs are its text.
+static void LiteralUnit(std::string &code, std::string &prints, std::string_view text, size_t &at,
+                        int form) {
+  size_t i = at;
+  AppendUnit(code, prints, text[i], form == 0);
+  if (form == 0 && text[i] == '\\' && i + 1 < text.size()) {
+    bool crlf = text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n';
+    i++;
+    AppendUnit(code, prints, text[i], text[i] != '\n');
+    if (crlf) AppendUnit(code, prints, text[++i], false);
+  }
+  at = i + 1;
 }
 
 // Characters that get a print statement of their own, by byte value.
@@ -55,13 +97,13 @@ static bool IsSpecial(char c) { return Special.of[static_cast<unsigned char>(c)]
 
 void OpenText() {
   if (in_text != 0) return;
-  PrintText(CodeFile, TextHead);
+  OpenStatement(TextHead);
   in_text = 1;
 }
 
 void CloseText() {
   if (in_text != 1) return;
-  PrintText(CodeFile, "\");");
+  CloseStatement("\");");
   in_text = 0;
 }
 
@@ -86,7 +128,7 @@ void print_spch(char c) {
     case '\\': statement = "fprintf(stdcom, \"%c\",'\\\\');"; break;
     default: statement = "fprintf(stdcom, \"%c\",'\\0');";  // only a NUL byte gets here
   }
-  PrintExact(CodeFile, "%s", statement);
+  PrintStatement(statement, std::string_view(&c, 1));
 }
 
 // What every text character does first: the first character of a line is
@@ -108,7 +150,6 @@ void TranslateChar(char c) {
     return;
   }
   GateDirective(c);
-  if (CompactForm && PrintDirect(std::string_view(&c, 1))) return;
   if (IsSpecial(c)) {
     in_text = 0;  // print_spch's flush completes the open statement
     print_spch(c);
@@ -116,9 +157,9 @@ void TranslateChar(char c) {
   }
   OpenText();
   if (c == '"')
-    PrintText(CodeFile, "\\\"");  // one unit, so a flush never separates the two
+    PrintUnit("\\\"", "\"");  // one unit, so a flush never separates the two
   else
-    PrintChar(CodeFile, c);
+    PrintPlain(std::string_view(&c, 1));
 }
 
 void TextChar() { TranslateChar(yytext[0]); }
@@ -129,44 +170,57 @@ void TextNewline() {
   if (is_macro == 0) LineSpliced = 0;
 }
 
+// Characters that end a stretch that goes into a text statement as it is.
+static const struct StretchEndTable {
+  bool of[256] = {};
+  StretchEndTable() {
+    for (int c = 0; c < 256; c++) of[c] = Special.of[c] || c == '"';
+  }
+} StretchEnd;
+
+// Translates text of one line, without its line break, as TranslateChar
+// would character by character: a stretch of ordinary characters at once.
+static void TranslateLine(std::string_view text) {
+  if (text.empty()) return;
+  GateDirective(text[0]);  // the rest of the line finds the gate closed
+  while (!text.empty()) {
+    size_t end = 0;
+    while (end < text.size() && !StretchEnd.of[static_cast<unsigned char>(text[end])]) end++;
+    if (end == 0) {
+      TranslateChar(text[0]);
+      text.remove_prefix(1);
+      continue;
+    }
+    OpenText();
+    PrintPlain(text.substr(0, end));
+    text.remove_prefix(end);
+  }
+}
+
 void TextRun() {
-  // Text that goes the short way may take in whole lines: the bookkeeping
-  // of each line break is done here, line by line, as its own piece would.
-  ExtendTextRun(is_macro == 0 && TakesText() && LastFile->line >= 2);
+  ExtendTextRun(is_macro == 0);
   std::string_view run = ScannedPiece();
   if (is_macro == 1) {
     PrintText(MacroFile, run);
     return;
   }
-  GateDirective(run[0]);
-  while (!run.empty()) {
+  for (;;) {
     size_t end = run.find('\n');
-    std::string_view line = run.substr(0, end == std::string_view::npos ? run.size() : end + 1);
-    if (!PrintDirect(line)) break;
-    run.remove_prefix(line.size());
-    if (line.back() != '\n') return;
-    PnumChanged = 1;
-    Line();
-    LineSpliced = 0;
-    if (!run.empty()) GateDirective(run[0]);
+    TranslateLine(run.substr(0, end));
+    if (end == std::string_view::npos) return;
+    TextNewline();
+    run.remove_prefix(end + 1);
   }
-  for (char c : run) c == '\n' ? TextNewline() : TranslateChar(c);
 }
 
 // A character literal gets a statement of its own.
 static void CharLiteral(std::string_view literal) {
-  PrintText(CodeFile, "\");");
+  CloseStatement("\");");
   in_text = 0;
-  PrintText(CodeFile, "fprintf(stdcom,\"%s\",");
-  std::string converted;
-  convert_sl(converted, literal);
-  PrintStr(CodeFile, "\"%s\");", converted);
-}
-
-static bool HasBreakOrTab(std::string_view text) {
-  for (char c : text)
-    if (c == '\n' || c == '\t') return true;
-  return false;
+  OpenStatement("fprintf(stdcom,\"%s\",");
+  std::string code, prints;
+  convert_sl(code, prints, literal);
+  PrintStatementTail("\"%s\");", code, prints);
 }
 
 void TextString(int form, std::string_view text) {
@@ -176,31 +230,30 @@ void TextString(int form, std::string_view text) {
     return;
   }
   AskLineDirective();
-  // A string literal's raw line breaks and tabs print as escapes; any other
-  // literal prints as it stands.
-  bool asItStands = form != 0 || !HasBreakOrTab(text);
-  if (CompactForm && asItStands && PrintDirect(text)) return;
   OpenText();
   if (form == 1) {
     CharLiteral(text);
     return;
   }
-  // Unit by unit, so that a flush never cuts an escape in two. A backslash
-  // and the character it escapes form one unit; a backslash-newline (LF or
-  // CR LF) that continues a literal on the next line is kept as it is. A raw
-  // string keeps every byte: its line breaks and tabs are its text.
-  bool visible = form == 0;
-  std::string unit;
-  for (size_t i = 0; i < text.size(); i++) {
-    unit.clear();
-    AppendUnit(unit, text[i], visible);
-    if (form == 0 && text[i] == '\\' && i + 1 < text.size()) {
-      bool crlf = text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n';
-      i++;
-      AppendUnit(unit, text[i], text[i] != '\n');
-      if (crlf) AppendUnit(unit, text[++i], false);
-    }
-    PrintText(CodeFile, unit);
+  // A literal that fits in the buffer goes in at once; a longer one unit
+  // by unit, so that a flush never cuts an escape in two.
+  std::string code, prints;
+  for (size_t at = 0; at < text.size();) {
+    size_t run = PlainRun(text.substr(at));
+    code.append(text.data() + at, run);
+    prints.append(text.data() + at, run);
+    at += run;
+    if (at < text.size()) LiteralUnit(code, prints, text, at, form);
+  }
+  if (BufferT.size() + code.size() <= FlushThreshold) {
+    PrintUnit(code, prints);
+    return;
+  }
+  for (size_t at = 0; at < text.size();) {
+    code.clear();
+    prints.clear();
+    LiteralUnit(code, prints, text, at, form);
+    PrintUnit(code, prints);
   }
 }
 
@@ -209,13 +262,11 @@ void TextString(int form, std::string_view text) {
 static void PieceStatement(std::string_view piece) {
   bool newline = !piece.empty() && piece.back() == '\n';
   if (newline) piece.remove_suffix(1);
-  if (!CompactForm || !PrintDirect(piece)) {
-    std::string converted;
-    convert_sl(converted, piece);
-    if (in_text == 1) FlushBuffer(CodeFile);
-    PrintText(CodeFile, TextHead);
-    PrintStr(CodeFile, "%s\");", converted);
-  }
+  std::string code, prints;
+  convert_sl(code, prints, piece);
+  if (in_text == 1) FlushBuffer(CodeFile);
+  OpenStatement(TextHead);
+  PrintStatementTail("%s\");", code, prints);
   if (newline) PrintNL();
   in_text = 0;
 }

@@ -2,7 +2,6 @@
 #include "scanner/actions.h"
 
 #include "driver/cleanup.h"
-#include "generator/codeform.h"
 #include "generator/flags.h"
 #include "generator/linedir.h"
 #include "generator/macro.h"
@@ -36,8 +35,8 @@ void MacroLineAction() {
 
 void NewlineAction() {
   TextNewline();
-  // The compact form takes the next line's indent as the run of text it begins.
-  if (CompactForm && StartIndentRun()) TextRun();
+  // The next line's indent is the run of text it begins.
+  if (StartIndentRun()) TextRun();
 }
 
 void SplicedNewline() {

@@ -27,7 +27,7 @@ yy_buffer_state *yy_scan_bytes(const char *bytes, int len);
 // The next byte of the current input past the current piece, or -1 at its end.
 int NextInputByte();
 // Extends the current piece, a character of ordinary text, over the ordinary text that follows
-// it in the scanner's buffer (the compact form's run of text); with acrossLines, over line
+// it in the scanner's buffer; with acrossLines, over line
 // breaks and the lines after them too, up to a line that a line-start piece may begin.
 void ExtendTextRun(int acrossLines);
 // After a line break: makes the blanks that begin the next line the current piece, when no

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "driver/run.h"
+#include "generator/codeform.h"
 #include "generator/macro.h"
 #include "scanner/input_stack.h"
 
@@ -50,8 +51,27 @@ std::string DropLines(const std::string &text, int n) {
   return at == std::string::npos ? "" : text.substr(at);
 }
 
+// The segments of a file of text segments, by the offsets of its trailer.
+static std::vector<std::string> ReadSegments(const std::string &file) {
+  auto word = [&](size_t at) {
+    unsigned long long value = 0;
+    for (int i = 7; i >= 0; i--) value = value << 8 | static_cast<unsigned char>(file[at + i]);
+    return value;
+  };
+  std::vector<std::string> segments;
+  if (file.size() < 16) return segments;
+  unsigned long long count = word(file.size() - 16), from = 0;
+  size_t ends = file.size() - 16 - 8 * count;
+  for (unsigned long long k = 0; k < count; k++) {
+    unsigned long long end = word(ends + 8 * k);
+    segments.push_back(file.substr(from, end - from));
+    from = end;
+  }
+  return segments;
+}
+
 Generated Translate(const std::string &source, const std::vector<std::string> &words,
-                    const std::string &name) {
+                    const std::string &name, bool compact) {
   static std::vector<std::string> argStore;
   static std::vector<char *> argv;
   ResetVorn();
@@ -69,16 +89,22 @@ Generated Translate(const std::string &source, const std::vector<std::string> &w
   WriteFile(name, source);
   std::string base = name.size() > 2 && name.substr(name.size() - 2) == ".C"
                          ? name.substr(0, name.size() - 2) : name;
+  CompactForm = compact;
   FILE *input = fopen(name.c_str(), "r");
   PushBottom(input);
   Generated result;
   result.ok = TranslateInput(input, name.c_str(), (base + "_C.C").c_str(),
                              (base + "_M.mac").c_str(), (base + "_new.C").c_str());
   fclose(input);
+  if (compact) result.segments = ReadSegments(ReadFile(base + "_C.dat"));
   ResetVorn();
   result.codeAll = ReadFile(base + "_C.C");
   result.macroAll = ReadFile(base + "_M.mac");
   result.code = DropLines(result.codeAll, CodePrologueLines);
+  if (compact) {
+    size_t main = result.codeAll.find("\n_vload(");
+    result.code = main == std::string::npos ? "" : DropLines(result.codeAll.substr(main + 1), 1);
+  }
   result.macro = DropLines(result.macroAll, MacroPrologueLines);
   return result;
 }

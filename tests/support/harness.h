@@ -30,12 +30,14 @@ struct Generated {
   std::string macro;    // macro file after its prologue
   std::string codeAll;  // the whole code file
   std::string macroAll; // the whole macro file
+  std::vector<std::string> segments; // the compact form's text segments, in order
 };
 
 // Translates source (written to name in the working directory) in-process, as
-// "vorn name -M words...", after putting every subsystem back to its start state.
+// "vorn name -M words...", after putting every subsystem back to its start state; with
+// compact, in the compact form, whose code is what follows the opening of main.
 Generated Translate(const std::string &source, const std::vector<std::string> &words = {},
-                    const std::string &name = "s.C");
+                    const std::string &name = "s.C", bool compact = false);
 
 // Compiles name_C.C with the host gcc and runs it; the final source name_new.C
 // it wrote, or "<gcc failed>" / "<run failed>".
