@@ -81,7 +81,7 @@ bool AfterCode = true;      // the next print statement follows macro code
 bool StatementsAsCode = false; // the last code left the compiler inside something: statements stay as written
 int KnownLine = -1;         // the template line the compiler gives the next code-file line, -1 unknown
 std::string KnownName;      // the template file of KnownLine
-std::string NextSegment;    // bytes the next _vs statement prints
+unsigned long long NextSegmentSize = 0; // bytes written to the segment the next _vs statement prints
 
 // Follows one character of code written as it is.
 void Feed(char c) {
@@ -118,24 +118,28 @@ unsigned long long SegmentBytes = 0;        // bytes of text written so far
 std::vector<unsigned long long> SegmentEnds; // where each segment ends
 int SegmentsFailed = 0;                      // the errno of the first write to the file that failed; 0 for none
 
-// Gives the bytes their segment and writes the statement that prints it.
-void EmitSegment(std::string_view bytes) {
+// Adds bytes to the segment being written.
+void WriteSegmentBytes(std::string_view bytes) {
   if (Segments != nullptr && !bytes.empty() &&
       fwrite(bytes.data(), 1, bytes.size(), Segments) != bytes.size())
     SegmentsFailed = SegmentsFailed ? SegmentsFailed : errno;
   SegmentBytes += bytes.size();
+}
+
+// Ends the segment being written and writes the statement that prints it.
+void EndSegment() {
   SegmentEnds.push_back(SegmentBytes);
   Pass("_vs(" + std::to_string(SegmentEnds.size() - 1) + ");");
 }
 
-// Prints NextSegment by one statement: its bytes go to a segment of their
-// own, so that the program's text does not depend on them.
+// Prints the bytes taken since the last segment by one statement: they go
+// to a segment of their own, so that the program's text does not depend on them.
 void FlushSegment() {
-  if (NextSegment.empty()) return;
+  if (NextSegmentSize == 0) return;
   Emit(LineStart ? "" : "\n");
-  EmitSegment(NextSegment);
+  EndSegment();
   Emit("\n");
-  NextSegment.clear();
+  NextSegmentSize = 0;
 }
 
 // Gives the compiler the template line of the macro code about to be written.
@@ -180,16 +184,22 @@ void WriteCode(std::string_view code, WriteKind kind) {
   }
 }
 
-void StatementPrints(std::string_view bytes) {
+int TakesStatementCode() { return !CompactForm || StatementsAsCode; }
+
+int TakesPrints() { return CompactForm; }
+
+void TakePrints(std::string_view bytes, size_t firstEnd) {
   if (!CompactForm || StatementsAsCode) return;
-  if (!AfterCode) {
-    NextSegment.append(bytes);
-    return;
+  if (AfterCode) {
+    // One statement, as the code before it may govern exactly one.
+    FlushSegment();
+    WriteSegmentBytes(bytes.substr(0, firstEnd));
+    EndSegment();
+    bytes.remove_prefix(firstEnd);
+    AfterCode = false;
   }
-  // One statement, as the code before it may govern exactly one.
-  FlushSegment();
-  EmitSegment(bytes);
-  AfterCode = false;
+  WriteSegmentBytes(bytes);
+  NextSegmentSize += bytes.size();
 }
 
 void MarkLine(WriteKind kind, int line, const char *name) {
@@ -222,6 +232,7 @@ void FinishCode() {
 int OpenSegments(const char *name) {
   TextSegmentsName = name;
   Segments = fopen(name, "wb");
+  if (Segments != nullptr) setvbuf(Segments, nullptr, _IOFBF, 1 << 16);
   return Segments != nullptr;
 }
 
@@ -253,5 +264,5 @@ void ResetCodeForm() {
   StatementsAsCode = false;
   KnownLine = -1;
   KnownName.clear();
-  NextSegment.clear();
+  NextSegmentSize = 0;
 }

@@ -27,8 +27,15 @@ extern const char SegmentMark[9];     // the last 8 bytes of a file of text segm
 
 // Takes every piece of code text bound for the code file, in the order of the designed form.
 void WriteCode(std::string_view code, WriteKind kind);
-// Takes what one print statement prints, once its code text has been taken.
-void StatementPrints(std::string_view bytes);
+// 1 while the writer takes the code text of print statements: always in the designed form; in
+// the compact form only while the last macro code left the compiler inside a comment, a literal
+// or a continued line. It changes only when macro code is written.
+int TakesStatementCode();
+// 1 when the writer takes what print statements print (TakePrints): the compact form.
+int TakesPrints();
+// Takes what print statements print, once their code text has been taken: bytes holds one
+// statement's bytes after another, the first statement's ending at firstEnd.
+void TakePrints(std::string_view bytes, size_t firstEnd);
 // The template line of the inserted code (MacroCode) or embedded expression (ValueCode) about
 // to be written: the designed form writes a "#line" line for the compiler's messages, where
 // the code before leaves one room; the compact form marks its own lines as it writes them.

@@ -20,6 +20,8 @@
 // of that line and break it. It is owed to the first line that starts afresh.
 #include "generator/linedir.h"
 
+#include <cstring>
+
 int OldLineCounter = -3;
 std::string oldFname;
 int FirstLineDue = 1;
@@ -43,8 +45,40 @@ std::string DirectiveText(int line, const char *name) {
   return "#line " + std::to_string(line) + " \"" + CString(name) + "\"\n";
 }
 
-std::string DirectivePrints(int line, const char *name, bool crlf) {
-  return "#line " + std::to_string(line) + " \"" + CString(name) + (crlf ? "\"\r\n" : "\"\n");
+// The name as a directive of the final source shows it, and as the format
+// of the statement that prints it holds it; kept for the name of the last
+// directive, as one file gives most of them.
+namespace {
+struct EscapedName {
+  std::string name, shown, inFormat;
+};
+EscapedName Escapes;
+}  // namespace
+
+static std::string FormatSafe(const std::string &name);
+
+static const EscapedName &EscapesOf(const char *name) {
+  if (Escapes.name != name) {
+    Escapes.name = name;
+    Escapes.shown = CString(name);
+    Escapes.inFormat = FormatSafe(CString(Escapes.shown));
+  }
+  return Escapes;
+}
+
+// The decimal digits of line.
+static std::string_view Digits(int line, char (&room)[16]) {
+  char *end = room + sizeof room, *at = end;
+  long long value = line < 0 ? -static_cast<long long>(line) : line;
+  do *--at = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
+  if (line < 0) *--at = '-';
+  return {at, static_cast<size_t>(end - at)};
+}
+
+void DirectivePrints(std::string &out, int line, const char *name, bool crlf) {
+  char room[16];
+  out.assign("#line ").append(Digits(line, room)).append(" \"").append(EscapesOf(name).shown);
+  out.append(crlf ? "\"\r\n" : "\"\n");
 }
 
 // The name stands in the format string of the generated fprintf, so a '%'
@@ -62,16 +96,10 @@ static std::string FormatSafe(const std::string &name) {
 // a format string of the generator program: escaped twice. The directive
 // ends as the lines of its file do, so that a CR LF template gives a final
 // source with CR LF line ends only.
-std::string DirectiveStatement(int line, const char *name, bool crlf) {
-  return "fprintf(stdcom, \"#line " + std::to_string(line) + " \\\"" + FormatSafe(CString(CString(name))) +
-         (crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
-}
-
-// A line break would end the statement's string: the compiler refuses it.
-bool PrintableName(const char *name) {
-  for (const char *c = name; *c != '\0'; c++)
-    if (*c == '\n' || *c == '\r') return false;
-  return true;
+void DirectiveStatement(std::string &out, int line, const char *name, bool crlf) {
+  char room[16];
+  out.assign("fprintf(stdcom, \"#line ").append(Digits(line, room)).append(" \\\"");
+  out.append(EscapesOf(name).inFormat).append(crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
 }
 
 void NoteDirectiveWritten() {
@@ -81,7 +109,7 @@ void NoteDirectiveWritten() {
 
 DirectiveStep TextLineStep(int line, const char *name) {
   bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 ||
-             oldFname != name || DirectiveOwed == 1;
+             strcmp(oldFname.c_str(), name) != 0 || DirectiveOwed == 1;
   DirectiveStep step = NoDirective;
   if (due && NoPnum == 0 && PnumChanged == 1 && LineSpliced == 1) {
     DirectiveOwed = 1;
@@ -122,6 +150,7 @@ void FollowConditional(ConditionalKind kind) {
 }
 
 void ResetLineDirectives() {
+  Escapes = EscapedName();
   ConditionalDepth = 0;
   DirectiveInGroup = 0;
   DirectiveOwed = 0;

@@ -33,12 +33,11 @@ enum DirectiveStep {
 std::string CString(std::string_view text);
 // The text "#line N \"name\"" and a newline, for the generator program.
 std::string DirectiveText(int line, const char *name);
-// The bytes a final-source directive prints: "#line N \"name\"" and the line end of its file.
-std::string DirectivePrints(int line, const char *name, bool crlf);
-// The print statement of the generator program that prints DirectivePrints.
-std::string DirectiveStatement(int line, const char *name, bool crlf);
-// Whether a statement can print name as the directive shows it: no line break in it.
-bool PrintableName(const char *name);
+// Makes out the bytes a final-source directive prints: "#line N \"name\"" and the line end of
+// its file.
+void DirectivePrints(std::string &out, int line, const char *name, bool crlf);
+// Makes out the print statement of the generator program that prints DirectivePrints.
+void DirectiveStatement(std::string &out, int line, const char *name, bool crlf);
 // Decides for a line of text (name is the line's file): a directive is due when the line jumped,
 // the file changed, or one is owed; on a line that continues another one it is owed instead.
 DirectiveStep TextLineStep(int line, const char *name);

@@ -10,8 +10,8 @@
 // statement by statement, in the order of the code file: the compact form
 // prints them from its text segments and never reads the code back.
 //
-// Buffers are std::string: a piece longer than the threshold is held whole,
-// and NUL bytes of the input travel through like any other byte.
+// A piece longer than the threshold is held whole, and NUL bytes of the
+// input travel through like any other byte.
 #include "generator/output.h"
 
 #include <cerrno>
@@ -23,7 +23,7 @@
 #include "generator/linedir.h"
 #include "scanner/input_stack.h"
 
-std::string BufferT;
+Bytes BufferT;
 std::string BufferM;
 int LastPLine = -2;
 const char *const strt = "fprintf(stdcom";
@@ -31,20 +31,98 @@ const char *const ENDBUF = ");\n";
 const char *const TextHead = "fprintf(stdcom,\"%s\",\"";
 const size_t FlushThreshold = 2000;
 
-static const size_t StartLength = 14;  // strlen(strt)
+static const size_t StartLength = 14;      // strlen(strt)
+static const size_t HandOverSize = 1 << 16; // written code text is handed over in pieces of about this size
 
+// The code buffer holds code text in the file's order: first what is written
+// but not yet handed to the writer, then the pending text, which the flushes
+// and the threshold act on. Handing text over in large pieces costs the
+// writer one call where the flushes come at every line. A writer that does
+// not take the code of print statements (the compact form, where no macro
+// code left the compiler inside a comment or literal) is spared it: the
+// buffer then stays empty, and only the size of the pending text and its
+// first bytes, all that the flushes and the line bookkeeping look at, are
+// kept.
 namespace {
+bool KeepCode = true;          // the writer takes the code of print statements
+bool KeepPrints = false;       // the writer takes what they print
+size_t PendingSize = 0;        // bytes of pending code text
+struct Head {                  // the first bytes of the pending text, from its start and after its blanks
+  char at0[16], afterBlanks[16];
+  size_t n0 = 0, nb = 0;
+  bool blanksOnly = true;      // nothing but line breaks and spaces so far
+} PendingHead;
 bool StatementOpen = false;    // a print statement's head is written, its end not yet
-std::string Open;              // what the open statement prints so far
-std::string Done;              // what the complete statements not yet handed over print
+Bytes Done;                    // what the statements not yet handed over print, the open one's last
+size_t OpenStart = 0;          // where the open statement's bytes begin in Done
+bool OpenHasNul = false;       // a NUL byte is among them
 std::vector<size_t> DoneEnds;  // where each of those statements ends in Done
+size_t DoneMark = 0;           // how many of them stand before the pending text
 }  // namespace
 
 static FILE *StreamOf(int type) { return type == CodeFile ? outfileT : outfileM; }
 
+size_t PendingCodeSize() { return PendingSize; }
+
+// Where the pending text begins in BufferT (when the code is kept).
+static size_t Mark() { return BufferT.size() - PendingSize; }
+
+// Keeps the first bytes of the pending text: all that the line bookkeeping looks at.
+static void FillHead(std::string_view code) {
+  Head &h = PendingHead;
+  if (h.n0 == 0 && code.size() >= sizeof h.at0 && code[0] != '\n' && code[0] != ' ') {
+    // The common case: the first piece is a statement's head, or longer.
+    memcpy(h.at0, code.data(), sizeof h.at0);
+    memcpy(h.afterBlanks, code.data(), sizeof h.afterBlanks);
+    h.n0 = h.nb = sizeof h.at0;
+    h.blanksOnly = false;
+    return;
+  }
+  for (size_t k = 0; k < code.size() && h.n0 < sizeof h.at0; k++) h.at0[h.n0++] = code[k];
+  size_t k = 0;
+  while (h.blanksOnly && k < code.size() && (code[k] == '\n' || code[k] == ' ')) k++;
+  h.blanksOnly = h.blanksOnly && k == code.size();
+  for (; k < code.size() && h.nb < sizeof h.afterBlanks; k++) h.afterBlanks[h.nb++] = code[k];
+}
+
+// Appends code text to the pending text.
+static inline void AddCode(std::string_view code) {
+  if (PendingHead.nb < sizeof PendingHead.afterBlanks) FillHead(code);
+  PendingSize += code.size();
+  if (KeepCode) BufferT.append(code);
+}
+
+// Writes code text ahead of the pending text.
+static void WriteAtMark(std::string_view code) {
+  if (!KeepCode) return;
+  if (PendingSize == 0)
+    BufferT.append(code);
+  else
+    BufferT.insert(Mark(), code);
+}
+
 static void AddStatement(std::string_view prints) {
-  Done.append(prints);
+  if (!KeepPrints) return;
+  if (prints.size() == 1)
+    Done.push_back(prints[0]);  // a special character's statement: the commonest
+  else
+    Done.append(prints);
   DoneEnds.push_back(Done.size());
+}
+
+// A statement whose code has just been written ahead of the pending text.
+static void StatementAtMark(std::string_view prints) {
+  if (!KeepPrints) return;
+  if (DoneMark == DoneEnds.size()) {
+    AddStatement(prints);
+  } else {
+    size_t at = DoneMark > 0 ? DoneEnds[DoneMark - 1] : 0;
+    Done.insert(at, prints);
+    DoneEnds.insert(DoneEnds.begin() + static_cast<long>(DoneMark), at);
+    for (size_t k = DoneMark; k < DoneEnds.size(); k++) DoneEnds[k] += prints.size();
+    if (StatementOpen) OpenStart += prints.size();
+  }
+  DoneMark++;
 }
 
 // The open statement is complete. A C string cannot hold a NUL byte, so its
@@ -53,38 +131,70 @@ static void AddStatement(std::string_view prints) {
 static void EndStatement() {
   if (!StatementOpen) return;
   StatementOpen = false;
-  if (Done.empty() && Open.find('\0') == std::string::npos) {  // the common case, without a copy
-    Done.swap(Open);
-    DoneEnds.push_back(Done.size());
-    return;
+  if (!KeepPrints) return;
+  std::string_view done = Done.view();
+  for (size_t nul = OpenStart; OpenHasNul && (nul = done.find('\0', nul)) != std::string_view::npos; nul++) {
+    DoneEnds.push_back(nul);
+    DoneEnds.push_back(nul + 1);
   }
-  size_t from = 0;
-  for (size_t nul; (nul = Open.find('\0', from)) != std::string::npos; from = nul + 1) {
-    AddStatement(std::string_view(Open).substr(from, nul - from));
-    AddStatement(std::string_view("\0", 1));
-  }
-  AddStatement(std::string_view(Open).substr(from));
-  Open.clear();
+  DoneEnds.push_back(Done.size());
+  OpenHasNul = false;
 }
 
-// Hands the writer what the statements written so far print.
-static void Deliver() {
-  size_t from = 0;
-  for (size_t end : DoneEnds) {
-    StatementPrints(std::string_view(Done).substr(from, end - from));
-    from = end;
+// A print statement's head is written: what follows prints its bytes.
+static void BeginStatement() {
+  StatementOpen = true;
+  OpenStart = Done.size();
+}
+
+// Bytes the open statement prints.
+static void AddPrints(std::string_view prints) {
+  if (!KeepPrints) return;
+  Done.append(prints);
+  OpenHasNul = OpenHasNul || prints.find('\0') != std::string_view::npos;
+}
+
+// Hands the writer the code text written so far, and what its statements
+// print. The writer's answer to whether it takes the code may change after
+// macro code, when nothing is pending.
+static void HandOver() {
+  size_t written = KeepCode ? Mark() : 0;
+  if (written > 0) {
+    WriteCode(BufferT.view().substr(0, written), Statements);
+    BufferT.erase_front(written);
   }
-  Done.clear();
-  DoneEnds.clear();
+  if (DoneMark == 0) return;
+  size_t end = DoneEnds[DoneMark - 1];
+  TakePrints(Done.view().substr(0, end), DoneEnds[0]);
+  Done.erase_front(end);
+  OpenStart -= StatementOpen ? end : 0;
+  DoneEnds.erase(DoneEnds.begin(), DoneEnds.begin() + static_cast<long>(DoneMark));
+  for (size_t &e : DoneEnds) e -= end;
+  DoneMark = 0;
+}
+
+// The pending code text is written.
+static void EndPending() {
+  PendingSize = 0;
+  PendingHead = Head();
+  DoneMark = DoneEnds.size();
+  if (BufferT.size() >= HandOverSize || Done.size() >= HandOverSize) HandOver();
+}
+
+// Macro code reaches the writer after everything before it.
+static void WriteOtherCode(std::string_view code, WriteKind kind) {
+  HandOver();
+  WriteCode(code, kind);
+  KeepCode = TakesStatementCode();
 }
 
 void WriteRaw(FILE *file, std::string_view bytes, WriteKind kind) {
-  if (file != outfileT) {
+  if (file != outfileT)
     WriteBytes(file, bytes);
-    return;
-  }
-  WriteCode(bytes, kind);
-  Deliver();
+  else if (kind == Statements)
+    WriteAtMark(bytes);
+  else
+    WriteOtherCode(bytes, kind);
 }
 
 // The designed report of a file that could not be created, with perror's
@@ -108,11 +218,16 @@ int openFiles(const char *codeName, const char *macroName) {
   }
   BufferT.clear();
   BufferM.clear();
+  PendingSize = DoneMark = 0;
+  PendingHead = Head();
+  KeepCode = TakesStatementCode();
+  KeepPrints = TakesPrints();
   return 1;
 }
 
 int CloseFiles() {
   FlushBuffer(BothFiles);
+  HandOver();
   FinishCode();
   if (fclose(outfileM) != 0) NoteFailure(outfileM);
   if (fclose(outfileT) != 0) NoteFailure(outfileT);
@@ -142,10 +257,21 @@ static void ProbeStatementLine() {
   LastPLine = LastFile->line;
 }
 
-int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind) {
-  if (file == outfileT && LastFile != nullptr && LastFile->line != LastPLine &&
-      text.compare(0, StartLength, strt) == 0 && RecordPrintLine())
+// The bookkeeping of text written to the code file: a print statement at its
+// start records its line.
+static inline void NoteStatementLine(std::string_view text) {
+  if (LastFile != nullptr && LastFile->line != LastPLine && text.compare(0, StartLength, strt) == 0 &&
+      RecordPrintLine())
     LastPLine = LastFile->line;
+}
+
+// NoteStatementLine for the pending text.
+static void NotePendingLine() {
+  NoteStatementLine(std::string_view(PendingHead.at0, PendingHead.n0));
+}
+
+int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind) {
+  if (file == outfileT) NoteStatementLine(text);
   if (format[0] == '%' && format[1] == 's' && format[2] == '\0') {  // the common case: a flush
     WriteRaw(file, text, kind);
     return static_cast<int>(text.size());
@@ -157,8 +283,8 @@ int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind
     WriteRaw(file, whole, kind);
     return static_cast<int>(whole.size());
   }
-  std::string joined(whole.substr(0, hole));
-  joined.append(text).append(whole.substr(hole + 2));
+  static std::string joined;  // kept, so that its room is reused
+  joined.assign(whole.substr(0, hole)).append(text).append(whole.substr(hole + 2));
   WriteRaw(file, joined, kind);
   return static_cast<int>(joined.size());
 }
@@ -166,30 +292,21 @@ int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind
 void FlushBufferPr(int type) {
   // Cheapest test first: nothing happens while the line is the recorded one.
   if (type != CodeFile || LastFile == nullptr || LastFile->line == LastPLine) return;
-  size_t start = 0;
-  while (start < BufferT.size() && (BufferT[start] == '\n' || BufferT[start] == ' ')) start++;
-  if (BufferT.compare(start, StartLength - 1, strt, StartLength - 1) != 0) return;
+  std::string_view head(PendingHead.afterBlanks, PendingHead.nb);
+  if (head.compare(0, StartLength - 1, strt, StartLength - 1) != 0) return;
   ProbeStatementLine();
 }
 
-// A text counts as terminated when it ends in "\");\n", or when the three
-// characters before its last one are ");\n".
-static bool Terminated(const std::string &text) {
-  size_t len = text.size();
-  if (len < 4) return false;
-  return text.compare(len - 4, 4, "\");\n") == 0 || text.compare(len - 4, 3, ENDBUF) == 0;
-}
-
 void FlushBuffer(int type) {
-  if (type != MacroFile && !BufferT.empty()) {
-    if (!Terminated(BufferT) && BufferT.find('"') != std::string::npos) {
-      BufferT += '"';
-      BufferT += ENDBUF;
+  if (type != MacroFile && PendingCodeSize() > 0) {
+    if (StatementOpen) {
+      AddCode("\"");
+      AddCode(ENDBUF);
       in_text = 0;  // the statement is complete: the next text opens a new one
       EndStatement();
     }
-    Printf(outfileT, "%s", BufferT);
-    BufferT.clear();
+    NotePendingLine();
+    EndPending();
   }
   if (type != CodeFile && !BufferM.empty()) {
     Printf(outfileM, "%s", BufferM);
@@ -198,9 +315,9 @@ void FlushBuffer(int type) {
 }
 
 void FlushPending(int type) {
-  if (type != MacroFile && !BufferT.empty()) {
-    Printf(outfileT, "%s", BufferT);
-    BufferT.clear();
+  if (type != MacroFile && PendingCodeSize() > 0) {
+    NotePendingLine();
+    EndPending();
   }
   if (type != CodeFile && !BufferM.empty()) {
     Printf(outfileM, "%s", BufferM);
@@ -216,21 +333,22 @@ static void SpillCode() {
     FlushPending(CodeFile);
     return;
   }
-  BufferT += '"';
-  BufferT += ENDBUF;
+  AddCode("\"");
+  AddCode(ENDBUF);
   EndStatement();
-  Printf(outfileT, "%s", BufferT);
-  BufferT = TextHead;
-  StatementOpen = true;
+  NotePendingLine();
+  EndPending();
+  AddCode(TextHead);
+  BeginStatement();
 }
 
 void PrintText(int type, std::string_view text) {
   if (type == CodeFile) {
-    if (BufferT.size() + text.size() > FlushThreshold)
+    if (PendingCodeSize() + text.size() > FlushThreshold)
       SpillCode();
     else
       FlushBufferPr(CodeFile);
-    BufferT.append(text);
+    AddCode(text);
     return;
   }
   if (BufferM.size() + text.size() > FlushThreshold) FlushPending(MacroFile);
@@ -240,8 +358,8 @@ void PrintText(int type, std::string_view text) {
 
 void PrintChar(int type, char c) {
   if (type == CodeFile) {
-    if (BufferT.size() + 1 > FlushThreshold) SpillCode();
-    BufferT.push_back(c);
+    if (PendingCodeSize() + 1 > FlushThreshold) SpillCode();
+    AddCode(std::string_view(&c, 1));
     if (c == '\n') FlushBuffer(CodeFile);
     return;
   }
@@ -252,24 +370,24 @@ void PrintChar(int type, char c) {
 
 void PrintUnit(std::string_view code, std::string_view prints) {
   PrintText(CodeFile, code);
-  Open.append(prints);
+  AddPrints(prints);
 }
 
 // PrintChar's work for many characters at once: they go in up to the
 // threshold, where the statement is spilled and reopened.
 void PrintPlain(std::string_view chars) {
   while (!chars.empty()) {
-    if (BufferT.size() >= FlushThreshold) SpillCode();
-    size_t take = std::min(FlushThreshold - BufferT.size(), chars.size());
-    BufferT.append(chars.data(), take);
-    Open.append(chars.data(), take);
+    if (PendingCodeSize() >= FlushThreshold) SpillCode();
+    size_t take = std::min(FlushThreshold - PendingCodeSize(), chars.size());
+    AddCode(chars.substr(0, take));
+    if (KeepPrints) Done.append(chars.substr(0, take));
     chars.remove_prefix(take);
   }
 }
 
 void OpenStatement(std::string_view head) {
   PrintText(CodeFile, head);
-  StatementOpen = true;
+  BeginStatement();
 }
 
 void CloseStatement(std::string_view end) {
@@ -285,16 +403,28 @@ void BufferStatement(std::string_view code, std::string_view prints) {
 void PrintStatement(std::string_view code, std::string_view prints) {
   FlushBufferPr(CodeFile);
   FlushBuffer(CodeFile);
-  AddStatement(prints);
-  Printf(outfileT, "%s", code);
+  NoteStatementLine(code);
+  WriteRaw(outfileT, code);
+  StatementAtMark(prints);
 }
 
-void PrintStatementTail(const char *format, std::string_view text, std::string_view prints) {
+void PrintStatementTail(const char *format, std::string_view bytes,
+                        void (*escape)(std::string &code, std::string_view bytes)) {
   FlushBufferPr(CodeFile);
   FlushPending(CodeFile);
-  Open.append(prints);
+  static std::string code;  // kept, so that its room is reused
+  code.clear();
+  // Escaping never shortens: the start of the code, which the line bookkeeping
+  // looks at, comes from the start of the bytes.
+  escape(code, KeepCode ? bytes : bytes.substr(0, StartLength));
+  if (KeepCode) {
+    Printf(outfileT, format, code);
+  } else {
+    NoteStatementLine(code);
+  }
+  AddPrints(bytes);
   EndStatement();
-  Printf(outfileT, format, text);
+  DoneMark = DoneEnds.size();  // nothing is pending: the statement's end is written
 }
 
 void PrintExact(int type, const char *format, std::string_view text, WriteKind kind) {
@@ -324,20 +454,17 @@ void PrintNL1() {
 
 void Pnum(FILE *file, int line, const char *name) { WriteRaw(file, DirectiveText(line, name), Verbatim); }
 
-// Writes the statement that puts "#line N \"name\"" into the final source;
-// ahead of the pending code text when ahead is set.
-static void WriteDirective(int line, const char *name, bool ahead) {
+// Writes the statement that puts "#line N \"name\"" into the final source,
+// ahead of the pending code text (on line 1 there may be some).
+static void WriteDirective(int line, const char *name) {
   bool crlf = LastFile != nullptr && LastFile->crlf;
-  std::string code = DirectiveStatement(line, name, crlf);
-  if (!PrintableName(name)) {
-    WriteRaw(outfileT, code, Verbatim);  // no statement can print it: the compiler says so
-  } else if (ahead) {
-    StatementPrints(DirectivePrints(line, name, crlf));
-    WriteRaw(outfileT, code);
-  } else {
-    AddStatement(DirectivePrints(line, name, crlf));
+  static std::string code, prints;  // kept, so that their room is reused
+  if (KeepCode) {
+    DirectiveStatement(code, line, name, crlf);
     WriteRaw(outfileT, code);
   }
+  DirectivePrints(prints, line, name, crlf);
+  StatementAtMark(prints);
   NoteDirectiveWritten();
 }
 
@@ -345,18 +472,20 @@ void PnumT(int line, const char *name) {
   DirectiveStep step = TextLineStep(line, name);
   if (step == NoDirective) return;
   FlushBuffer(CodeFile);
-  if (step == FlushAndDirective) WriteDirective(line, name, false);
+  if (step == FlushAndDirective) WriteDirective(line, name);
 }
 
 void PnumH(int line, const char *name) {
-  if (FirstLineStep(line)) WriteDirective(line, name, true);
+  if (FirstLineStep(line)) WriteDirective(line, name);
 }
 
 void MarkCodeLine(WriteKind kind) {
   if (LastFile == nullptr) return;
   FlushBufferPr(CodeFile);
   FlushPending(CodeFile);
+  HandOver();
   MarkLine(kind, LastFile->line, LastFile->fname.c_str());
+  KeepCode = TakesStatementCode();
 }
 
 void ExpressionStatement(std::string_view expression) {
@@ -372,8 +501,12 @@ void ResetOutput() {
   BufferM.clear();
   LastPLine = -2;
   ResetCodeForm();
-  StatementOpen = false;
-  Open.clear();
+  PendingSize = DoneMark = 0;
+  PendingHead = Head();
+  KeepCode = true;
+  KeepPrints = false;
+  StatementOpen = OpenHasNul = false;
+  OpenStart = 0;
   Done.clear();
   DoneEnds.clear();
 }

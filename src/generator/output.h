@@ -7,10 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "generator/bytes.h"
 #include "generator/codeform.h"
 #include "generator/sink.h"
 
-extern std::string BufferT;    // pending code text (may hold NUL bytes)
+extern Bytes BufferT;          // code text not yet handed to the writer, the pending text last (may hold NUL bytes)
 extern std::string BufferM;    // pending macro text (may hold NUL bytes)
 extern int LastPLine;          // input line of the last print statement written to the code file; -2 at start
 extern const char *const strt; // "fprintf(stdcom": how a print statement begins
@@ -18,6 +19,8 @@ extern const char *const ENDBUF; // ");\n": the statement end the finishing flus
 extern const char *const TextHead; // "fprintf(stdcom,\"%s\",\"": the head of a text statement
 extern const size_t FlushThreshold; // a buffer never grows past this by an append unless one piece is longer
 
+// How much code text is pending: what the flushes and the threshold act on.
+size_t PendingCodeSize();
 // Creates both files (macro file first); 1 on success, 0 after reporting the failure with perror.
 int openFiles(const char *codeName, const char *macroName);
 // Finishing flush of both streams, then closes them; 1 when every write succeeded, else 0 with errno set.
@@ -40,8 +43,10 @@ void BufferStatement(std::string_view code, std::string_view prints);
 // Writes a whole print statement directly, after a finishing flush.
 void PrintStatement(std::string_view code, std::string_view prints);
 // Writes the end of the print statement whose head is pending, after a plain flush: format
-// with text in its "%s", printing prints besides what the head's units print.
-void PrintStatementTail(const char *format, std::string_view text, std::string_view prints);
+// with the code that escape makes of bytes in its "%s"; the statement prints bytes besides
+// what the head's units print.
+void PrintStatementTail(const char *format, std::string_view bytes,
+                        void (*escape)(std::string &code, std::string_view bytes));
 // Finishing flush: completes an open print statement of the code stream before writing it.
 void FlushBuffer(int type);
 // Plain flush: writes the pending text unchanged.

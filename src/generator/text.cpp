@@ -9,6 +9,8 @@
 #include "generator/text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "generator/flags.h"
@@ -50,19 +52,16 @@ static const struct EscapedTable {
 } Escaped;
 
 // The length of the run at the start of text that AppendUnit writes as it is.
-static size_t PlainRun(std::string_view text) {
-  size_t end = 0;
-  while (end < text.size() && !Escaped.of[static_cast<unsigned char>(text[end])]) end++;
-  return end;
-}
+static size_t PlainRun(std::string_view text);
 
 // Copies source with each backslash doubled, each double quote escaped, and
 // line breaks and NUL bytes written so that they survive the generated string.
-static void convert_sl(std::string &code, std::string &prints, std::string_view source) {
+// What it prints is source itself.
+static void convert_sl(std::string &code, std::string_view source) {
+  std::string prints;  // the same bytes as source: not kept
   while (!source.empty()) {
     size_t run = PlainRun(source);
     code.append(source.data(), run);
-    prints.append(source.data(), run);
     if (run < source.size()) AppendUnit(code, prints, source[run], false);
     source.remove_prefix(std::min(run + 1, source.size()));
   }
@@ -116,20 +115,21 @@ void AskLineDirective() {
   PnumChanged = 0;
 }
 
-void print_spch(char c) {
-  const char *statement;
+// The statement that prints the special character c.
+static std::string_view SpecialStatement(char c) {
   switch (c) {
-    case '\n': statement = "fprintf(stdcom, \"%c\",'\\n');"; break;
-    case '\t': statement = "fprintf(stdcom, \"%c\",'\\t');"; break;
-    case '\v': statement = "fprintf(stdcom, \"%c\",'\\v');"; break;
-    case '\b': statement = "fprintf(stdcom, \"%c\",'\\b');"; break;
-    case '\r': statement = "fprintf(stdcom, \"%c\",'\\r');"; break;
-    case '\f': statement = "fprintf(stdcom, \"%c\",'\\f');"; break;
-    case '\\': statement = "fprintf(stdcom, \"%c\",'\\\\');"; break;
-    default: statement = "fprintf(stdcom, \"%c\",'\\0');";  // only a NUL byte gets here
+    case '\n': return "fprintf(stdcom, \"%c\",'\\n');";
+    case '\t': return "fprintf(stdcom, \"%c\",'\\t');";
+    case '\v': return "fprintf(stdcom, \"%c\",'\\v');";
+    case '\b': return "fprintf(stdcom, \"%c\",'\\b');";
+    case '\r': return "fprintf(stdcom, \"%c\",'\\r');";
+    case '\f': return "fprintf(stdcom, \"%c\",'\\f');";
+    case '\\': return "fprintf(stdcom, \"%c\",'\\\\');";
+    default: return "fprintf(stdcom, \"%c\",'\\0');";  // only a NUL byte gets here
   }
-  PrintStatement(statement, std::string_view(&c, 1));
 }
+
+void print_spch(char c) { PrintStatement(SpecialStatement(c), std::string_view(&c, 1)); }
 
 // What every text character does first: the first character of a line is
 // where its directive is due; a newline opens the way for the next one.
@@ -170,32 +170,27 @@ void TextNewline() {
   if (is_macro == 0) LineSpliced = 0;
 }
 
-// Characters that end a stretch that goes into a text statement as it is.
-static const struct StretchEndTable {
-  bool of[256] = {};
-  StretchEndTable() {
-    for (int c = 0; c < 256; c++) of[c] = Special.of[c] || c == '"';
-  }
-} StretchEnd;
 
-// Translates text of one line, without its line break, as TranslateChar
-// would character by character: a stretch of ordinary characters at once.
-static void TranslateLine(std::string_view text) {
-  if (text.empty()) return;
-  GateDirective(text[0]);  // the rest of the line finds the gate closed
-  while (!text.empty()) {
-    size_t end = 0;
-    while (end < text.size() && !StretchEnd.of[static_cast<unsigned char>(text[end])]) end++;
-    if (end == 0) {
-      TranslateChar(text[0]);
-      text.remove_prefix(1);
-      continue;
-    }
-    OpenText();
-    PrintPlain(text.substr(0, end));
-    text.remove_prefix(end);
+// The length of the run at the start of text without a byte that stop
+// marks, where stop marks only control characters, '"' and '\\': eight
+// bytes at a time while none of those is among them, then byte by byte.
+static inline size_t RunUntil(std::string_view text, const bool (&stop)[256]) {
+  constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+  size_t end = 0;
+  while (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && end + 8 <= text.size()) {
+    uint64_t w;
+    memcpy(&w, text.data() + end, 8);
+    uint64_t quote = w ^ (ones * '"'), slash = w ^ (ones * '\\');
+    if (((((w - ones * 0x20) & ~w) | ((quote - ones) & ~quote) | ((slash - ones) & ~slash)) & highs) != 0)
+      break;
+    end += 8;
   }
+  while (end < text.size() && !stop[static_cast<unsigned char>(text[end])]) end++;
+  return end;
 }
+
+static size_t PlainRun(std::string_view text) { return RunUntil(text, Escaped.of); }
+
 
 void TextRun() {
   ExtendTextRun(is_macro == 0);
@@ -204,10 +199,30 @@ void TextRun() {
     PrintText(MacroFile, run);
     return;
   }
-  for (;;) {
-    size_t end = run.find('\n');
-    TranslateLine(run.substr(0, end));
-    if (end == std::string_view::npos) return;
+  // A line's indent may hold tabs, which get statements of their own; past
+  // it the scanner's run holds ordinary characters and line breaks only.
+  size_t indent = 0;
+  while (indent < run.size() && (run[indent] == ' ' || run[indent] == '\t')) indent++;
+  for (size_t k = 0; k < indent;) {
+    size_t spaces = run.find_first_not_of(' ', k);
+    spaces = (spaces == std::string_view::npos || spaces > indent ? indent : spaces) - k;
+    if (spaces > 0) {
+      GateDirective(run[k]);
+      OpenText();
+      PrintPlain(run.substr(k, spaces));
+      k += spaces;
+    } else {
+      TranslateChar(run[k++]);
+    }
+  }
+  for (run.remove_prefix(indent); !run.empty();) {
+    size_t end = std::min(run.find('\n'), run.size());
+    if (end > 0) {
+      GateDirective(run[0]);
+      OpenText();
+      PrintPlain(run.substr(0, end));
+    }
+    if (end == run.size()) return;
     TextNewline();
     run.remove_prefix(end + 1);
   }
@@ -218,9 +233,7 @@ static void CharLiteral(std::string_view literal) {
   CloseStatement("\");");
   in_text = 0;
   OpenStatement("fprintf(stdcom,\"%s\",");
-  std::string code, prints;
-  convert_sl(code, prints, literal);
-  PrintStatementTail("\"%s\");", code, prints);
+  PrintStatementTail("\"%s\");", literal, convert_sl);
 }
 
 void TextString(int form, std::string_view text) {
@@ -237,7 +250,9 @@ void TextString(int form, std::string_view text) {
   }
   // A literal that fits in the buffer goes in at once; a longer one unit
   // by unit, so that a flush never cuts an escape in two.
-  std::string code, prints;
+  static std::string code, prints;  // kept, so that their room is reused
+  code.clear();
+  prints.clear();
   for (size_t at = 0; at < text.size();) {
     size_t run = PlainRun(text.substr(at));
     code.append(text.data() + at, run);
@@ -245,7 +260,7 @@ void TextString(int form, std::string_view text) {
     at += run;
     if (at < text.size()) LiteralUnit(code, prints, text, at, form);
   }
-  if (BufferT.size() + code.size() <= FlushThreshold) {
+  if (PendingCodeSize() + code.size() <= FlushThreshold) {
     PrintUnit(code, prints);
     return;
   }
@@ -262,11 +277,9 @@ void TextString(int form, std::string_view text) {
 static void PieceStatement(std::string_view piece) {
   bool newline = !piece.empty() && piece.back() == '\n';
   if (newline) piece.remove_suffix(1);
-  std::string code, prints;
-  convert_sl(code, prints, piece);
   if (in_text == 1) FlushBuffer(CodeFile);
   OpenStatement(TextHead);
-  PrintStatementTail("%s\");", code, prints);
+  PrintStatementTail("%s\");", piece, convert_sl);
   if (newline) PrintNL();
   in_text = 0;
 }
