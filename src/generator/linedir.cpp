@@ -4,7 +4,7 @@
 // from the previous line of the same file: the line moved forward by more
 // than one, or the file changed. It is written only while the gate
 // (PnumChanged) is open and no macro block is open (NoPnum). Line 1 gets a
-// directive only while FirstLineDue is set: at the start of the run and after an
+// directive only while First is set: at the start of the run and after an
 // include.
 //
 // A directive inside a conditional group that the compiler skips is ignored,
@@ -24,7 +24,7 @@
 
 int OldLineCounter = -3;
 std::string oldFname;
-int FirstLineDue = 1;
+int First = 1;
 int PnumChanged = 1;
 int NoPnum = 0;
 int ConditionalDepth = 0;
@@ -114,8 +114,8 @@ DirectiveStep TextLineStep(int line, const char *name) {
   if (due && NoPnum == 0 && PnumChanged == 1 && LineSpliced == 1) {
     DirectiveOwed = 1;
   } else if (due && NoPnum == 0 && PnumChanged == 1) {
-    step = line != 1 || FirstLineDue == 1 ? FlushAndDirective : FlushOnly;
-    FirstLineDue = 0;
+    step = line != 1 || First == 1 ? FlushAndDirective : FlushOnly;
+    First = 0;
     PnumChanged = 0;
     oldFname = name;
   }
@@ -124,14 +124,14 @@ DirectiveStep TextLineStep(int line, const char *name) {
 }
 
 int FirstLineStep(int line) {
-  // With FirstLineDue at 0 nothing is written, and the gate stays as it is,
+  // With First at 0 nothing is written, and the gate stays as it is,
   // so the text after a macro line still gets its directive.
   int write = 0;
-  if (NoPnum == 0 && PnumChanged == 1 && FirstLineDue == 1 && LineSpliced == 1) {
+  if (NoPnum == 0 && PnumChanged == 1 && First == 1 && LineSpliced == 1) {
     DirectiveOwed = 1;
-  } else if (NoPnum == 0 && PnumChanged == 1 && FirstLineDue == 1) {
+  } else if (NoPnum == 0 && PnumChanged == 1 && First == 1) {
     write = 1;
-    FirstLineDue = 0;
+    First = 0;
     PnumChanged = 0;
   }
   OldLineCounter = line;
@@ -157,7 +157,7 @@ void ResetLineDirectives() {
   LineSpliced = 0;
   OldLineCounter = -3;
   oldFname.clear();
-  FirstLineDue = 1;
+  First = 1;
   PnumChanged = 1;
   NoPnum = 0;
 }

@@ -7,7 +7,7 @@
 
 extern int OldLineCounter;      // line given to the last text-line or first-line decision; -3 at start
 extern std::string oldFname;    // file name of the last final-source directive decision
-extern int FirstLineDue;        // 1: a directive is wanted even for line 1 (start of the run, after an include)
+extern int First;        // 1: a directive is wanted even for line 1 (start of the run, after an include)
 extern int PnumChanged;         // the gate: a final-source directive may be written only while 1
 extern int NoPnum;              // 1 inside a macro block: no final-source directive
 extern int ConditionalDepth;    // conditional groups of the text open at this point; 0 outside all

@@ -189,7 +189,7 @@ void MacroLine() {
   if (IncludeName(line, name)) {
     IncludeFile(name.c_str());
     PnumChanged = 1;
-    FirstLineDue = 1;
+    First = 1;
     return;
   }
   FollowBraces(line.substr(2), true);

@@ -6,9 +6,12 @@
 // assembled; the finishing flush completes one that is still open.
 //
 // Beside its code text, every print statement carries the bytes it prints.
-// Once its code has reached the writer, the writer is handed those bytes,
-// statement by statement, in the order of the code file: the compact form
-// prints them from its text segments and never reads the code back.
+// The writer is handed those bytes in the order of the code file, with where
+// the first statement of each handover ends: the compact form prints them
+// from its text segments and never reads the code back. Where a statement
+// ends and when one is completed the maker knows from what it appended; the
+// line bookkeeping looks only at the first bytes of the pending text, kept as
+// they are appended.
 //
 // A piece longer than the threshold is held whole, and NUL bytes of the
 // input travel through like any other byte.
@@ -27,11 +30,11 @@ Bytes BufferT;
 std::string BufferM;
 int LastPLine = -2;
 const char *const strt = "fprintf(stdcom";
+const int strtL = 14;
 const char *const ENDBUF = ");\n";
 const char *const TextHead = "fprintf(stdcom,\"%s\",\"";
 const size_t FlushThreshold = 2000;
 
-static const size_t StartLength = 14;      // strlen(strt)
 static const size_t HandOverSize = 1 << 16; // written code text is handed over in pieces of about this size
 
 // The code buffer holds code text in the file's order: first what is written
@@ -110,10 +113,12 @@ static void AddStatement(std::string_view prints) {
   DoneEnds.push_back(Done.size());
 }
 
-// A statement whose code has just been written ahead of the pending text.
+// A statement whose code has just been written ahead of the pending text:
+// its bytes go before those of the statements in the pending text, the open
+// one's included.
 static void StatementAtMark(std::string_view prints) {
   if (!KeepPrints) return;
-  if (DoneMark == DoneEnds.size()) {
+  if (DoneMark == DoneEnds.size() && !StatementOpen) {
     AddStatement(prints);
   } else {
     size_t at = DoneMark > 0 ? DoneEnds[DoneMark - 1] : 0;
@@ -260,7 +265,7 @@ static void ProbeStatementLine() {
 // The bookkeeping of text written to the code file: a print statement at its
 // start records its line.
 static inline void NoteStatementLine(std::string_view text) {
-  if (LastFile != nullptr && LastFile->line != LastPLine && text.compare(0, StartLength, strt) == 0 &&
+  if (LastFile != nullptr && LastFile->line != LastPLine && text.compare(0, strtL, strt) == 0 &&
       RecordPrintLine())
     LastPLine = LastFile->line;
 }
@@ -293,7 +298,7 @@ void FlushBufferPr(int type) {
   // Cheapest test first: nothing happens while the line is the recorded one.
   if (type != CodeFile || LastFile == nullptr || LastFile->line == LastPLine) return;
   std::string_view head(PendingHead.afterBlanks, PendingHead.nb);
-  if (head.compare(0, StartLength - 1, strt, StartLength - 1) != 0) return;
+  if (head.compare(0, strtL - 1, strt, strtL - 1) != 0) return;
   ProbeStatementLine();
 }
 
@@ -314,7 +319,7 @@ void FlushBuffer(int type) {
   }
 }
 
-void FlushPending(int type) {
+void FlushBuffer1(int type) {
   if (type != MacroFile && PendingCodeSize() > 0) {
     NotePendingLine();
     EndPending();
@@ -330,7 +335,7 @@ void FlushPending(int type) {
 // in the emptied buffer, so that the threshold never splits a statement.
 static void SpillCode() {
   if (!in_text) {
-    FlushPending(CodeFile);
+    FlushBuffer1(CodeFile);
     return;
   }
   AddCode("\"");
@@ -351,9 +356,9 @@ void PrintText(int type, std::string_view text) {
     AddCode(text);
     return;
   }
-  if (BufferM.size() + text.size() > FlushThreshold) FlushPending(MacroFile);
+  if (BufferM.size() + text.size() > FlushThreshold) FlushBuffer1(MacroFile);
   BufferM.append(text);
-  if (!text.empty() && text.back() == '\n') FlushPending(MacroFile);
+  if (!text.empty() && text.back() == '\n') FlushBuffer1(MacroFile);
 }
 
 void PrintChar(int type, char c) {
@@ -363,9 +368,9 @@ void PrintChar(int type, char c) {
     if (c == '\n') FlushBuffer(CodeFile);
     return;
   }
-  if (BufferM.size() + 1 > FlushThreshold) FlushPending(MacroFile);
+  if (BufferM.size() + 1 > FlushThreshold) FlushBuffer1(MacroFile);
   BufferM.push_back(c);
-  if (c == '"') FlushPending(MacroFile);
+  if (c == '"') FlushBuffer1(MacroFile);
 }
 
 void PrintUnit(std::string_view code, std::string_view prints) {
@@ -411,12 +416,12 @@ void PrintStatement(std::string_view code, std::string_view prints) {
 void PrintStatementTail(const char *format, std::string_view bytes,
                         void (*escape)(std::string &code, std::string_view bytes)) {
   FlushBufferPr(CodeFile);
-  FlushPending(CodeFile);
+  FlushBuffer1(CodeFile);
   static std::string code;  // kept, so that its room is reused
   code.clear();
   // Escaping never shortens: the start of the code, which the line bookkeeping
   // looks at, comes from the start of the bytes.
-  escape(code, KeepCode ? bytes : bytes.substr(0, StartLength));
+  escape(code, KeepCode ? bytes : bytes.substr(0, strtL));
   if (KeepCode) {
     Printf(outfileT, format, code);
   } else {
@@ -435,13 +440,13 @@ void PrintExact(int type, const char *format, std::string_view text, WriteKind k
 
 void PrintStr(int, const char *format, std::string_view text, WriteKind kind) {
   FlushBufferPr(CodeFile);
-  FlushPending(CodeFile);
+  FlushBuffer1(CodeFile);
   Printf(outfileT, format, text, kind);
 }
 
 // Whole lines are the prologue's and the epilogue's: never print statements.
 void PrintLine(int type, std::string_view line) {
-  FlushPending(type);
+  FlushBuffer1(type);
   Printf(StreamOf(type), "%s\n", line, Verbatim);
 }
 
@@ -482,7 +487,7 @@ void PnumH(int line, const char *name) {
 void MarkCodeLine(WriteKind kind) {
   if (LastFile == nullptr) return;
   FlushBufferPr(CodeFile);
-  FlushPending(CodeFile);
+  FlushBuffer1(CodeFile);
   HandOver();
   MarkLine(kind, LastFile->line, LastFile->fname.c_str());
   KeepCode = TakesStatementCode();

@@ -15,6 +15,7 @@ extern Bytes BufferT;          // code text not yet handed to the writer, the pe
 extern std::string BufferM;    // pending macro text (may hold NUL bytes)
 extern int LastPLine;          // input line of the last print statement written to the code file; -2 at start
 extern const char *const strt; // "fprintf(stdcom": how a print statement begins
+extern const int strtL;        // length of strt (14)
 extern const char *const ENDBUF; // ");\n": the statement end the finishing flush appends
 extern const char *const TextHead; // "fprintf(stdcom,\"%s\",\"": the head of a text statement
 extern const size_t FlushThreshold; // a buffer never grows past this by an append unless one piece is longer
@@ -50,7 +51,7 @@ void PrintStatementTail(const char *format, std::string_view bytes,
 // Finishing flush: completes an open print statement of the code stream before writing it.
 void FlushBuffer(int type);
 // Plain flush: writes the pending text unchanged.
-void FlushPending(int type);
+void FlushBuffer1(int type);
 // Line-bookkeeping probe on the pending code text; may write the directive of line 1,
 // never writes the buffer.
 void FlushBufferPr(int type);

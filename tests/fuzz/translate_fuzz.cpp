@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   saveArgv = Words;
   FirstArg = 1;
   ArgumentsNumber = 10;
-  // Half the inputs go through the compact writer, which reads the
-  // statements back: it must take whatever the translation writes.
+  // Half the inputs go through the compact writer, which follows the
+  // code it writes and takes what the statements print.
   CompactForm = size > 0 && (data[size - 1] & 1);
   FILE *input = fopen("in.C", "r");
   PushBottom(input);

@@ -71,7 +71,7 @@ static std::vector<std::string> ReadSegments(const std::string &file) {
 }
 
 Generated Translate(const std::string &source, const std::vector<std::string> &words,
-                    const std::string &name, bool compact) {
+                    const std::string &name, bool compact, const std::vector<std::string> &dirs) {
   static std::vector<std::string> argStore;
   static std::vector<char *> argv;
   ResetVorn();
@@ -90,6 +90,7 @@ Generated Translate(const std::string &source, const std::vector<std::string> &w
   std::string base = name.size() > 2 && name.substr(name.size() - 2) == ".C"
                          ? name.substr(0, name.size() - 2) : name;
   CompactForm = compact;
+  IncludeDirs = dirs;
   FILE *input = fopen(name.c_str(), "r");
   PushBottom(input);
   Generated result;

@@ -35,9 +35,11 @@ struct Generated {
 
 // Translates source (written to name in the working directory) in-process, as
 // "vorn name -M words...", after putting every subsystem back to its start state; with
-// compact, in the compact form, whose code is what follows the opening of main.
+// compact, in the compact form, whose code is what follows the opening of main; with dirs,
+// as with -I for each.
 Generated Translate(const std::string &source, const std::vector<std::string> &words = {},
-                    const std::string &name = "s.C", bool compact = false);
+                    const std::string &name = "s.C", bool compact = false,
+                    const std::vector<std::string> &dirs = {});
 
 // Compiles name_C.C with the host gcc and runs it; the final source name_new.C
 // it wrote, or "<gcc failed>" / "<run failed>".

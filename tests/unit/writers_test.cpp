@@ -57,6 +57,13 @@ TEST(Writers, BothFormsFromTheSamePieces) {
       {"##include \"" + Folder + "/" + Folder + "/" + Folder + ".h\"\n",
        Dl(1, Folder + "/" + Folder + "/" + Folder + ".h") + T("x") + "\n" + NL,
        S(0) + "\n" + S(1) + "\n", {Seg(1, Folder + "/" + Folder + "/" + Folder + ".h"), "x\n"}},
+      // On line 1 of an include the directive may go ahead of text already pending: it
+      // prints first in both forms.
+      {"##include \"j.h\"\n##;\n##include \"j.h\"\n",
+       Dl(1, "j.h") + T("abc") + "\n" + NL + T("x") + "\n" + NL + "\n#line 2 \"s.C\"\n;\n" + Dl(1, "j.h") +
+           T("abc") + "\n" + NL + T("x") + "\n" + NL,
+       S(0) + "\n" + S(1) + "\n#line 2 \"s.C\"\n;\n" + S(2) + "\n" + S(3) + "\n",
+       {Seg(1, "j.h"), "abc\nx\n", Seg(1, "j.h"), "abc\nx\n"}},
       // A CR LF template's directives end in CR LF.
       {"x\r\n", Dl(1, "s.C", "\\r\\n") + T("x") + "\n" + CR + NL, S(0) + "\n" + S(1) + "\n",
        {Seg(1, "s.C", "\r\n"), "x\r\n"}},
@@ -72,6 +79,7 @@ TEST(Writers, BothFormsFromTheSamePieces) {
   };
   TempDir dir;
   for (const std::string &name : {std::string("5%.h"), std::string("d\"q.h")}) WriteFile(name, "x\n");
+  WriteFile("j.h", "abc\nx\n");
   mkdir(Folder.c_str(), 0755);
   mkdir((Folder + "/" + Folder).c_str(), 0755);
   WriteFile(Folder + "/" + Folder + "/" + Folder + ".h", "x\n");
