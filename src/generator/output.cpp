@@ -68,7 +68,7 @@ static FILE *StreamOf(int type) { return type == CodeFile ? outfileT : outfileM;
 size_t PendingCodeSize() { return PendingSize; }
 
 // Where the pending text begins in BufferT (when the code is kept).
-static size_t Mark() { return BufferT.size() - PendingSize; }
+static size_t Mark() { return BufferT.size() > PendingSize ? BufferT.size() - PendingSize : 0; }
 
 // Keeps the first bytes of the pending text: all that the line bookkeeping looks at.
 static void FillHead(std::string_view code) {

@@ -166,6 +166,12 @@ std::vector<Tricky> TrickyTemplates() {
       {"line directives naming an include file with %, \\ and a space",
        "##int x = 1;\na\n##include \"50% of a\\b.h\"\nb ##x##\n", {"s.C"},
        {{"50% of a\\b.h", "in\n\nthe include\n"}}},
+      {"an include's directive written ahead of its first line's text",
+       "##int x = 1;\n##include \"j.h\"\n##x = 2;\n##include \"j.h\"\n##if (x)\n##include \"j.h\"\n",
+       {"s.C"},
+       {{"j.h", "abc\nx\n"}}},
+      {"macro lines continued by a backslash before CR LF",
+       "##int k = 1; \\\r\nkept\r\n##if (k) \\\r\n\r\nnext\r\n##k = 3; \\\r\n##k++;\r\nend ##k##\r\n"},
       {"unbraced if",
        "##int x = 0, y = 1;\na ##.if (x)##skipped when x is 0\nb ##.if (y)##kept\n"
        "c ##.if (x)##\nd ##.if (x)##\tafter a tab\ne ##.y = 2; while (y-- > 0)##rep \n"},
