@@ -31,6 +31,8 @@ int ConditionalDepth = 0;
 int DirectiveInGroup = 0;
 int DirectiveOwed = 0;
 int LineSpliced = 0;
+int FinalLine = -1;
+std::string FinalName;
 
 std::string CString(std::string_view text) {
   std::string out;
@@ -102,14 +104,22 @@ void DirectiveStatement(std::string &out, int line, const char *name, bool crlf)
   out.append(EscapesOf(name).inFormat).append(crlf ? "\\\"\\r\\n\");\n" : "\\\"\\n\");\n");
 }
 
-void NoteDirectiveWritten() {
+void NoteDirectiveWritten(int line, const char *name) {
   if (ConditionalDepth > 0) DirectiveInGroup = 1;
   DirectiveOwed = 0;
+  FinalLine = line;
+  FinalName = name;
+}
+
+void NotePrintedBreaks(std::string_view printed) {
+  if (FinalLine < 0) return;
+  for (size_t at = 0; (at = printed.find('\n', at)) != std::string_view::npos; at++) FinalLine++;
 }
 
 DirectiveStep TextLineStep(int line, const char *name) {
-  bool due = static_cast<long long>(line) > static_cast<long long>(OldLineCounter) + 1 ||
-             strcmp(oldFname.c_str(), name) != 0 || DirectiveOwed == 1;
+  // Due where the compiler's own count of the final source's lines would
+  // give the line another number or file.
+  bool due = FinalLine != line || strcmp(FinalName.c_str(), name) != 0 || DirectiveOwed == 1;
   DirectiveStep step = NoDirective;
   if (due && NoPnum == 0 && PnumChanged == 1 && LineSpliced == 1) {
     DirectiveOwed = 1;
@@ -157,6 +167,8 @@ void ResetLineDirectives() {
   LineSpliced = 0;
   OldLineCounter = -3;
   oldFname.clear();
+  FinalLine = -1;
+  FinalName.clear();
   First = 1;
   PnumChanged = 1;
   NoPnum = 0;

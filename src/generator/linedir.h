@@ -14,6 +14,8 @@ extern int ConditionalDepth;    // conditional groups of the text open at this p
 extern int DirectiveInGroup;    // 1: a final-source directive was written in a group since a branch line
 extern int DirectiveOwed;       // 1: the next text line that may get a directive gets one, jump or not
 extern int LineSpliced;         // 1: the last text line ended in a backslash-newline, so the next continues it
+extern int FinalLine;           // the line the compiler gives the final source's current line; -1 unknown
+extern std::string FinalName;   // the file name it gives that line
 
 // What a conditional line of the text does to the groups.
 enum ConditionalKind {
@@ -44,8 +46,10 @@ DirectiveStep TextLineStep(int line, const char *name);
 // Decides for line 1 of a file while a print statement is pending: 1 when its directive is
 // written now; on a line that continues another one it too is owed to the next line.
 int FirstLineStep(int line);
-// Notes that a final-source directive was written.
-void NoteDirectiveWritten();
+// Notes that a final-source directive for line of name was written.
+void NoteDirectiveWritten(int line, const char *name);
+// Notes line breaks that the final source receives from the template's text.
+void NotePrintedBreaks(std::string_view printed);
 // Follows a conditional line of the text: after a branch line that ends a stretch with a
 // directive inside a group, the next text line gets a directive again.
 void FollowConditional(ConditionalKind kind);

@@ -154,6 +154,7 @@ static void BeginStatement() {
 
 // Bytes the open statement prints.
 static void AddPrints(std::string_view prints) {
+  NotePrintedBreaks(prints);
   if (!KeepPrints) return;
   Done.append(prints);
   OpenHasNul = OpenHasNul || prints.find('\0') != std::string_view::npos;
@@ -402,12 +403,14 @@ void CloseStatement(std::string_view end) {
 
 void BufferStatement(std::string_view code, std::string_view prints) {
   PrintText(CodeFile, code);
+  NotePrintedBreaks(prints);
   AddStatement(prints);
 }
 
 void PrintStatement(std::string_view code, std::string_view prints) {
   FlushBufferPr(CodeFile);
   FlushBuffer(CodeFile);
+  NotePrintedBreaks(prints);
   NoteStatementLine(code);
   WriteRaw(outfileT, code);
   StatementAtMark(prints);
@@ -470,7 +473,7 @@ static void WriteDirective(int line, const char *name) {
   }
   DirectivePrints(prints, line, name, crlf);
   StatementAtMark(prints);
-  NoteDirectiveWritten();
+  NoteDirectiveWritten(line, name);
 }
 
 void PnumT(int line, const char *name) {

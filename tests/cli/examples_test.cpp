@@ -19,7 +19,7 @@ TEST(Examples, FinalSourcesBuildAndBehave) {
       {{"-q", "--output=crc32.gen.c", "crc32.C"}, "crc32.gen.c",
        "#line 16 \"crc32.C\"\n    0x00000000, 0x77073096,", "crc32.gen.c crc32_main.c", "",
        "cbf43926  123456789\n"},
-      {{"crc32.C"}, "crc32_new.C", "#line 20 \"crc32.C\"\nunsigned long crc32(",
+      {{"crc32.C"}, "crc32_new.C", "#line 18 \"crc32.C\"\n};\n\nunsigned long crc32(",
        "crc32_new.C crc32_main.c",
        "'The quick brown fox jumps over the lazy dog'",
        "414fa339  The quick brown fox jumps over the lazy dog\n"},

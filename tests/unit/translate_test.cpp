@@ -58,10 +58,9 @@ TEST(Translate, ScannerPieces) {
        D + T(R"(a##b##c \"\\##\" )") + "\n" + T(R"(/* \\## */)") + T(" x ") + "\n" +
            BS + T("## y") + "\n" + NL},
       // Raw strings with a delimiter (a double quote may be in it) keep every byte; the line
-      // after one that spans lines gets a directive.
+      // after one that spans lines needs no directive, as the final source has its lines too.
       {"r = R\"x(a)\"b\n\t)x\" LR\"a\"(q)a\"\"\nz\n",
-       D + T("r = R\\\"x(a)\\\"b\\n\t)x\\\" LR\\\"a\\\"(q)a\\\"\\\"") + "\n" + NL + Dl(3) + T("z") +
-           "\n" + NL},
+       D + T("r = R\\\"x(a)\\\"b\\n\t)x\\\" LR\\\"a\\\"(q)a\\\"\\\"") + "\n" + NL + T("z") + "\n" + NL},
       // 16 delimiter characters at most; more make a string literal, whose tab is shown as \t.
       {"R\"0123456789abcdef(\t)0123456789abcdef\" R\"0123456789abcdefg(\t)0123456789abcdefg\"\n",
        D + T(R"(R\"0123456789abcdef()" "\t" R"()0123456789abcdef\" )"
@@ -71,18 +70,18 @@ TEST(Translate, ScannerPieces) {
       // A conditional line of a macro block is not followed: the "#else" of the text ends no
       // stretch with a directive inside a group.
       {"##MSTART\n#if 1\n##MEND\n/* c\n*/\nx\n#else\ny\n",
-       Dl(4) + T(R"(/* c\n*/)") + NL + Dl(6) + T("x") + "\n" + NL + T("#else") + "\n" + NL + T("y") +
-           "\n" + NL,
+       Dl(4) + T(R"(/* c\n*/)") + NL + T("x") + "\n" + NL + T("#else") + "\n" + NL + T("y") + "\n" + NL,
        "#line 2 \"s.C\"\n#if 1\n"},
-      // Text after an #else or #endif gets a directive again when one was written inside the group.
-      {"#if 0\n/* c\n*/\nx\n#else\ny\n#ifx\n#endif\nz\n",
-       D + T("#if 0") + "\n" + NL + T(R"(/* c\n*/)") + NL + Dl(4) + T("x") + "\n" + NL + T("#else") +
-           "\n" + NL + Dl(6) + T("y") + "\n" + NL + T("#ifx") + "\n" + NL + T("#endif") + "\n" + NL +
-           Dl(9) + T("z") + "\n" + NL},
+      // Lines copied one for one take no directive, a comment over lines included. Text after
+      // an #else or #endif gets a directive again when one was written inside the group.
+      {"#if 0\n/* c\n*/\n##int k;\nx\n#else\ny\n#ifx\n#endif\nz\n",
+       D + T("#if 0") + "\n" + NL + T(R"(/* c\n*/)") + NL + M(4, "int k;") + Dl(5) + T("x") + "\n" + NL +
+           T("#else") + "\n" + NL + Dl(7) + T("y") + "\n" + NL + T("#ifx") + "\n" + NL + T("#endif") +
+           "\n" + NL + Dl(10) + T("z") + "\n" + NL},
       // No directive on a line that a backslash-newline continues: it waits for the next line.
-      {"#define M \\\n  /* a\n  */ \\\n  x\nz\n",
+      {"#define M \\\n  /* a\n  */ \\\n##int k;\n  x\nz\n",
        D + T("#define M ") + "\n" + BS + NL + T("  ") + "\n" + T(R"(/* a\n  */)") + T(" ") + "\n" + BS +
-           NL + T("  x") + "\n" + NL + Dl(5) + T("z") + "\n" + NL},
+           NL + M(4, "int k;") + T("  x") + "\n" + NL + Dl(6) + T("z") + "\n" + NL},
   };
   TempDir dir;
   for (const PieceCase &c : cases) {

@@ -1,4 +1,3 @@
 #line 1 "s.C"
 /* "q" */ char c = '\n';
-#line 2 "s.C"
 x = alpha;	// end

@@ -4,7 +4,6 @@ const char *sql = R"sql(
 #if 0
 ##x## and $1 stay
 )sql";
-#line 6 "s.C"
 int after = __LINE__;
 const char *u = u8R"--(x)--" LR"(y)";
 const char *open = R"eof(never closed "x"
