@@ -113,6 +113,7 @@ int TranslateInput(FILE *input, const char *inputName, const char *codeName,
   LastFile->fname = inputName;
   LastFile->line = 1;
   LastFile->crlf = EndsInCRLF(input);
+  LastFile->bom = BeginsWithBom(input);
   yyin = input;
   ScanInputStack();
   CheckBlockClosed();

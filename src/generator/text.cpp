@@ -195,9 +195,23 @@ static size_t PlainRun(std::string_view text) { return RunUntil(text, Escaped.of
 void TextRun() {
   ExtendTextRun(is_macro == 0);
   std::string_view run = ScannedPiece();
+  bool bom = LastFile->bom;
+  LastFile->bom = false;  // the first piece of a file that has one begins with it
   if (is_macro == 1) {
     PrintText(MacroFile, run);
     return;
+  }
+  // A file's byte-order mark: gcc drops one only at the very start of a file,
+  // so it goes before the first directive of the final source, and is left
+  // out where the file's text comes later (cpp leaves it out of what it makes
+  // of an include).
+  static const std::string_view Bom = "\xEF\xBB\xBF";
+  if (bom && run.substr(0, 3) == Bom) {
+    if (FinalName.empty()) {
+      OpenText();
+      PrintPlain(Bom);
+    }
+    run.remove_prefix(3);
   }
   // A line's indent may hold tabs, which get statements of their own; past
   // it the scanner's run holds ordinary characters and line breaks only.

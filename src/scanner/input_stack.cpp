@@ -116,6 +116,12 @@ bool EndsInCRLF(FILE *stream) {
   return false;
 }
 
+bool BeginsWithBom(FILE *stream) {
+  unsigned char head[3];
+  return stream != nullptr && pread(fileno(stream), head, 3, 0) == 3 && head[0] == 0xEF &&
+         head[1] == 0xBB && head[2] == 0xBF;
+}
+
 void IncludeFile(const char *path) {
   if (TooDeep(path)) return;
   std::string name;
@@ -132,6 +138,7 @@ void IncludeFile(const char *path) {
   entry->fname = name;
   entry->line = 0;
   entry->crlf = EndsInCRLF(stream);
+  entry->bom = BeginsWithBom(stream);
   entry->next = LastFile;
   // The including file keeps its buffer, positioned just behind the include line.
   LastFile->savedBuf = CurrentScanBuffer();

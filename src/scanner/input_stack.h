@@ -15,6 +15,7 @@ struct Files {
   Files *next = nullptr;               // the including file's entry; null for the bottom entry
   yy_buffer_state *savedBuf = nullptr; // this file's scanner buffer while it includes another
   bool crlf = false;                   // its first line ends in CR LF, and so do the directives for its lines
+  bool bom = false;                    // it begins with a UTF-8 byte-order mark not yet translated
 };
 
 extern Files *LastFile;   // the top entry; null before the driver makes one and after the last file ended
@@ -31,6 +32,8 @@ bool IsDirectory(FILE *stream);
 void NoteTail(const char *text, int length);
 // Whether the first line of a stream that has not been read yet ends in CR LF.
 bool EndsInCRLF(FILE *stream);
+// Whether a stream that has not been read yet begins with the UTF-8 byte-order mark.
+bool BeginsWithBom(FILE *stream);
 // Adds 1 to the current line; a count that would overflow becomes 0.
 void Line();
 // Opens an include file (as written; else beside the including file; else in IncludeDirs) and

@@ -203,3 +203,38 @@ TEST(RoundTrip, PreprocessedInPlace) {
                                                            << placed;
   }
 }
+
+// Wherever the template builds under the strictest flags, its final source does: no
+// directive lands among the arguments of a macro call over several lines, and a byte-order
+// mark stays the first bytes of the file.
+TEST(RoundTrip, StrictFlagsAsTheTemplate) {
+  const struct {
+    std::string text;
+    bool cxxOnly;
+    std::string include = "";  // b.h
+  } cases[] = {
+      {"#define F(x) x\nint a = F(1 +\n\n  2);\n", false},                      // a blank line
+      {"#define F(x) x\nint a = F(1 + /* c\n  d */\n  2);\n", false},           // a comment over lines
+      {"#define F(x) x\nconst char *s = F(\"a\\\nb\");\nint b = F(1 +\n  2);\n", false},  // a continued string
+      {"#define F(x) x\nconst char *s = F(R\"(a\nb)\"\n  );\n", true},          // a raw string over lines
+      {"\xEF\xBB\xBFint a;\nint b;\n", false},                                 // a byte-order mark
+      // An include's mark: first in the final source when its text comes first, else left out
+      // as cpp leaves it out.
+      {"##include \"b.h\"\nint c;\n", false, "\xEF\xBB\xBFint a;\n"},
+      {"int c;\n##include \"b.h\"\n", false, "\xEF\xBB\xBFint a;\n"},
+  };
+  for (const auto &c : cases) {
+    TempDir dir;
+    WriteFile("b.h", c.include);
+    ASSERT_EQ(Translate(c.text).ok, 1);
+    BuildFinal();
+    for (const std::string lang : {"c", "c++"}) {
+      if (c.cxxOnly && lang == "c") continue;
+      const std::string flags = std::string(VORN_HOST_GCC) + " -fsyntax-only -pedantic -Werror -x " + lang +
+                                (lang == "c" ? " -std=c11 " : " -std=c++17 ");
+      if (c.include.empty()) ASSERT_EQ(Shell(flags + "s.C 2>/dev/null"), 0) << "the template: " << c.text;
+      EXPECT_EQ(Shell(flags + "s_new.C 2>err.txt"), 0) << lang << ": " << c.text << "\n"
+                                                       << ReadFile("err.txt") << ReadFile("s_new.C");
+    }
+  }
+}
