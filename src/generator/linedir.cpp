@@ -111,6 +111,11 @@ void NoteDirectiveWritten(int line, const char *name) {
   FinalName = name;
 }
 
+void FollowCompilerDirective(int line, const std::string &name) {
+  FinalLine = line;
+  FinalName = name;
+}
+
 void NotePrintedBreaks(std::string_view printed) {
   if (FinalLine < 0) return;
   for (size_t at = 0; (at = printed.find('\n', at)) != std::string_view::npos; at++) FinalLine++;

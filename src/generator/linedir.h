@@ -48,6 +48,8 @@ DirectiveStep TextLineStep(int line, const char *name);
 int FirstLineStep(int line);
 // Notes that a final-source directive for line of name was written.
 void NoteDirectiveWritten(int line, const char *name);
+// Notes that the final source's next line is line of name by a directive of the template's own.
+void FollowCompilerDirective(int line, const std::string &name);
 // Notes line breaks that the final source receives from the template's text.
 void NotePrintedBreaks(std::string_view printed);
 // Follows a conditional line of the text: after a branch line that ends a stretch with a

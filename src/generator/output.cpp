@@ -17,7 +17,9 @@
 // input travel through like any other byte.
 #include "generator/output.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -477,6 +479,13 @@ static void WriteDirective(int line, const char *name) {
 }
 
 void PnumT(int line, const char *name) {
+  // After a #line of the file's own, its lines have the numbers and name that gives them.
+  if (LastFile != nullptr && name == LastFile->fname.c_str() && LastFile->mapFrom > 0 &&
+      line >= LastFile->mapFrom) {
+    long long mapped = static_cast<long long>(LastFile->mapLine) + (line - LastFile->mapFrom);
+    line = static_cast<int>(std::min<long long>(mapped, INT_MAX));
+    name = LastFile->mapName.c_str();
+  }
   DirectiveStep step = TextLineStep(line, name);
   if (step == NoDirective) return;
   FlushBuffer(CodeFile);

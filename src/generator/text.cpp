@@ -168,6 +168,35 @@ void TextNewline() {
   TranslateChar('\n');
   Line();
   if (is_macro == 0) LineSpliced = 0;
+  TextLineEnded();
+}
+
+// The #line of the template's own on the line that is ending, if any.
+static struct {
+  bool due = false;
+  int line = 0;
+  std::string name;
+} OwnDirective;
+
+void FollowTemplateDirective(int line, const std::string &name) {
+  OwnDirective.due = true;
+  OwnDirective.line = line;
+  OwnDirective.name = name;
+}
+
+void TextLineEnded() {
+  if (!OwnDirective.due) return;
+  OwnDirective.due = false;
+  // The compiler gives the next line the number and name the template's
+  // directive says; Vorn's own directives go on from there, as cpp would.
+  Files &file = *LastFile;
+  std::string name = !OwnDirective.name.empty() ? OwnDirective.name
+                     : file.mapFrom > 0         ? file.mapName
+                                                : file.fname;
+  file.mapFrom = file.line;
+  file.mapLine = OwnDirective.line;
+  file.mapName = name;
+  FollowCompilerDirective(OwnDirective.line, name);
 }
 
 

@@ -1,5 +1,6 @@
 // Text translation: ordinary text, literals and comments become print statements.
 #pragma once
+#include <string>
 #include <string_view>
 
 // Opens a text statement in the code buffer unless one is open.
@@ -29,3 +30,8 @@ void PrintStringNL();
 void PrintAN();
 // Asks for a final-source directive before a piece that begins the text of a line.
 void AskLineDirective();
+// Notes a #line line of the template's own (name empty when it gives none): it numbers the
+// lines from the next one on.
+void FollowTemplateDirective(int line, const std::string &name);
+// A line of text has ended (its newline translated and counted).
+void TextLineEnded();

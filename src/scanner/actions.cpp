@@ -10,6 +10,8 @@
 #include "scanner/input_stack.h"
 #include "scanner/scanner.h"
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,7 @@ void CommentLine() {
   Line();
   PnumChanged = 1;
   PrintNL1();
+  TextLineEnded();
 }
 
 void MacroLineAction() {
@@ -78,6 +81,31 @@ void ConditionalLine() {
   for (char c : piece) TranslateChar(c);
   size_t name = piece.find_first_not_of(" \t#");
   if (is_macro == 0) FollowConditional(KindOf(piece.substr(name)));
+}
+
+// The number and the name (unescaped, empty when none is given) of a #line line.
+static void ParseLineDirective(std::string_view piece, long long &number, std::string &name) {
+  size_t digits = piece.find_first_of("0123456789");
+  number = 0;
+  for (; digits < piece.size() && isdigit(static_cast<unsigned char>(piece[digits])); digits++)
+    number = std::min(number * 10 + (piece[digits] - '0'), 1LL << 31);
+  size_t quote = piece.find('"', digits);
+  if (quote == std::string_view::npos) return;
+  for (size_t k = quote + 1; k + 1 < piece.size(); k++) {
+    if (piece[k] == '\\') k++;
+    name += piece[k];
+  }
+}
+
+void TemplateLineDirective() {
+  std::string_view piece = ScannedPiece();
+  for (char c : piece) TranslateChar(c);
+  long long number;
+  std::string name;
+  ParseLineDirective(piece, number, name);
+  // The compiler takes numbers up to 2147483647; another stays as the text it is.
+  if (is_macro == 0 && number >= 1 && number <= 2147483647)
+    FollowTemplateDirective(static_cast<int>(number), name);
 }
 
 void EscapedHashes() {

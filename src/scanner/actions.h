@@ -21,6 +21,9 @@ void BlockComment();
 void Literal(int form);
 // A conditional line's opening ("#if", "  # else"...): translated as text, then followed.
 void ConditionalLine();
+// A #line (or "# N") line of the template's own: translated as text; its numbering holds
+// from the next line on.
+void TemplateLineDirective();
 // \##: the two characters "##" as text, starting no embedded expression.
 void EscapedHashes();
 // The opener of a raw string with a delimiter: the whole literal as one piece, its line

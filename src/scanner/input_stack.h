@@ -16,6 +16,9 @@ struct Files {
   yy_buffer_state *savedBuf = nullptr; // this file's scanner buffer while it includes another
   bool crlf = false;                   // its first line ends in CR LF, and so do the directives for its lines
   bool bom = false;                    // it begins with a UTF-8 byte-order mark not yet translated
+  int mapFrom = 0;                     // from this line on, a #line of the file's own renumbers it; 0: none
+  int mapLine = 0;                     // the number mapFrom takes
+  std::string mapName;                 // the file name from mapFrom on
 };
 
 extern Files *LastFile;   // the top entry; null before the driver makes one and after the last file ended

@@ -238,3 +238,19 @@ TEST(RoundTrip, StrictFlagsAsTheTemplate) {
     }
   }
 }
+
+// After a #line of the template's own, the final source's lines keep the file and line it
+// gives them: Vorn's own directives go on with its numbering, with its name or the one before.
+TEST(RoundTrip, TemplateLineDirectivesHold) {
+  TempDir dir;
+  WriteFile("inc.h", "int i;\n");
+  ASSERT_EQ(Translate("#line 10 \"foo.c\"\nint a;\n##MSTART\n##MEND\nint b;\n# 40\n\nint c;\n"
+                      "##include \"inc.h\"\nint d;\n  #  line 7 \"b\\\\\\\"r.y\" // c\nint e;\n##int k;\nint f;\n")
+                .ok,
+            1);
+  BuildFinal();
+  const std::string placed = Preprocessed(dir.path, "s_new.C", "c", "", true);
+  // gcc writes the name escaped, as the directive holds it.
+  EXPECT_EQ(placed, "foo.c:10 int a;\nfoo.c:13 int b;\nfoo.c:41 int c;\ninc.h:1 int i;\nfoo.c:43 int d;\n"
+                    "b\\\\\\\"r.y:7 int e;\nb\\\\\\\"r.y:9 int f;\nstatus 0\n");
+}
