@@ -10,11 +10,13 @@
 
 int Quiet = 0;
 int TemplateErrors = 0;
+int TemplateMistakes = 0;
 
 void TemplateError(const std::string &file, int line, const std::string &text) {
   fflush(stdout);  // the designed report, on standard output, stays ahead of this line
   fprintf(stderr, "%s:%d: error: %s\n", file.c_str(), line, text.c_str());
   TemplateErrors++;
+  TemplateMistakes++;
 }
 
 void TemplateErrorHere(const std::string &text) {
@@ -51,4 +53,5 @@ void SilenceStdout() {
 void ResetDiagnostics() {
   Quiet = 0;
   TemplateErrors = 0;
+  TemplateMistakes = 0;
 }

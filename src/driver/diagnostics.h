@@ -5,6 +5,7 @@
 
 extern int Quiet;          // 1 with -q: nothing on standard output
 extern int TemplateErrors; // template errors and unrecognised options so far; any makes the status 1
+extern int TemplateMistakes; // the template errors among them: mistakes found at a template line
 
 // Reports a mistake in the template as "file:line: error: text" on standard
 // error, the form editors and build logs understand; the run goes on.

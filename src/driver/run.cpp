@@ -161,6 +161,13 @@ static int Generate(RunNames &names, bool &stepFailed) {
   if (names.stream != nullptr && !names.fromStdin) fclose(names.stream);
   std::string program;
   std::vector<std::string> headers;
+  // A mistake of the template, reported at its line, ends the run here: a
+  // compile would only add a cascade of messages about generated code.
+  if (TemplateMistakes > 0) {
+    if (!names.depfile.empty()) WriteRunDepfile(names, headers);
+    if (!FinalIsScratch) RemoveFailedFinal(names.final);  // no final source of an earlier run stays
+    return 1;
+  }
   int built = BuildProgram(names.code, names.macro, names.exe, program,
                            names.depfile.empty() ? nullptr : &headers);
   // Written after a failed compile too, so that the build runs Vorn again

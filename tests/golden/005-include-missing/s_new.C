@@ -1,4 +1,1 @@
-#line 2 "s.C"
-a
-#line 4 "s.C"
-b
+<no file s_new.C>

@@ -1,4 +1,1 @@
-#line 1 "s.C"
-a
-#line 3 "s.C"
-b
+<no file s_new.C>

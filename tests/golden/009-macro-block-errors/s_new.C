@@ -1,3 +1,1 @@
-#line 7 "s.C"
-v = 15;
-7
+<no file s_new.C>

@@ -1,4 +1,1 @@
-#line 1 "s.C"
-a 7 two\twords say "hi"\ $0 72
-#line 5 "s.C"
-b  14
+<no file s_new.C>

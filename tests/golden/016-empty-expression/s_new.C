@@ -1,3 +1,1 @@
-#line 1 "s.C"
-ab
-cde
+<no file s_new.C>

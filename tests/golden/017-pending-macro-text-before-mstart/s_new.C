@@ -1,3 +1,1 @@
-41
-#line 7 "s.C"
-x = 80;
+<no file s_new.C>

@@ -1,3 +1,1 @@
-6
-1
-end
+<no file s_new.C>
