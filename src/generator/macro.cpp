@@ -1,6 +1,7 @@
 // Macro constructs.
 #include "generator/macro.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -101,7 +102,19 @@ void AddDefine(const std::string &value) {
     VornError("the value of -D" + name + " holds a line break, which a #define line cannot");
     CountError();
   } else {
-    Defines.push_back("#define " + name + " " + (end == std::string::npos ? "1" : value.substr(end + 1)));
+    std::string body = end == std::string::npos ? "1" : value.substr(end + 1);
+    // A backslash at the end would join the line after it to the #define;
+    // the empty comment keeps it a character of the value, as with gcc's -D.
+    if (!body.empty() && body.back() == '\\') body += "/**/";
+    // As with the compiler's -D, the last value given for a name is the one that holds.
+    std::string head = "#define " + name.substr(0, at) + " ", headWithParameters = "#define " + name.substr(0, at) + "(";
+    Defines.erase(std::remove_if(Defines.begin(), Defines.end(),
+                                 [&](const std::string &line) {
+                                   return line.compare(0, head.size(), head) == 0 ||
+                                          line.compare(0, headWithParameters.size(), headWithParameters) == 0;
+                                 }),
+                  Defines.end());
+    Defines.push_back("#define " + name + " " + body);
   }
 }
 

@@ -303,7 +303,8 @@ TEST(Driver, DefinesReachTheGeneratorProgramOnly) {
       {{"-DWIDTH=3"}, "", 0, "012", ""},
       {{"-DWIDTH=2"}, cfg, 0, "01", ""},
       {{"-DWIDTH", "-DNAME=\"text\"", "-DSQ(x)=((x)*(x))"}, "", 0, "0", ""},  // WIDTH is 1
-      {{"-DWIDTH=1+1", "-DWIDTH=3"}, "", 0, "012", "redefined"},  // as with gcc, the last wins
+      {{"-DWIDTH=1+1", "-DWIDTH=3"}, "", 0, "012", ""},  // as with gcc, the last wins, unsaid
+      {{"-DWIDTH=2", "-DX=1\\", "-DY"}, "", 0, "01", ""},   // a backslash at the end joins no line
       {{"-DWIDTH=2", "-D=1"}, "", 1, "01", "vorn: error: -D=1 does not start with a macro name"},
       {{"-DWIDTH=2", "-D9"}, "", 1, "01", "vorn: error: -D9 does not start with a macro name"},
       {{"-DWIDTH=2", "-Dx-y"}, "", 1, "01", "vorn: error: -Dx-y does not start with a macro name"},
