@@ -6,7 +6,7 @@
 
 // Lines of the prologue in each generated file.
 constexpr int CodePrologueLines = 6;
-constexpr int MacroPrologueLines = 113;
+constexpr int MacroPrologueLines = 129;
 
 // A fresh directory that is the working directory while the object lives.
 class TempDir {

@@ -55,9 +55,13 @@ TEST(Prologue, GeneratedProgramCompilesAndRuns) {
       // AddQuotes takes a const char * as well.
       {"##const char *names[] = {\"a b\"};\n= ##AddQuotes(names[0])##\n", "= \"a b\""},
       {"##unsigned u = 4294967295u;\n= ##u## ##(unsigned)0##\n", "= 4294967295 0"},
-      {"= ##sizeof(double[3])## ##18446744073709551615ul##\n", "= 24 18446744073709551615"},
-      {"= ##-9223372036854775807LL - 1##\n", "= -9223372036854775808"},
-      {"= ##18446744073709551615ull##\n", "= 18446744073709551615"},
+      // Beyond the largest long long an unsigned value takes its suffix; the smallest value of a
+      // signed type is an expression of that type.
+      {"= ##sizeof(double[3])## ##18446744073709551615ul## ##9223372036854775807ul##\n",
+       "= 24 18446744073709551615UL 9223372036854775807"},
+      {"= ##-9223372036854775807LL - 1## ##-2147483647 - 1## ##-9223372036854775807L - 1##\n",
+       "= (-9223372036854775807LL - 1) (-2147483647 - 1) (-9223372036854775807L - 1)"},
+      {"= ##18446744073709551615ull##\n", "= 18446744073709551615ULL"},
       {"##const char *k = \"c s\";\n= ##k##\n", "= c s"},
       {"= ##1234567.25L## ##0.5L## ##1e30L##\n", "= 1234567.25 0.5 1e+30"},
       // The types C promotes to int keep "%d".
@@ -125,6 +129,37 @@ TEST(Prologue, FloatingValuesPrintAsFloatingConstants) {
   ASSERT_EQ(Shell(std::string(VORN_HOST_GCC) + " -x c -o check s_new.C -lm 2>check.err"), 0)
       << ReadFile("check.err");
   EXPECT_EQ(Shell("./check >differ"), 0) << ReadFile("differ");
+}
+
+// Each integer value reads back as itself, in C and in C++ with every warning an error: the
+// limits of each type (the smallest value of a signed type as an expression of that type), and
+// __int128 values beyond 64 bits, for which C has no literal. Each row: the type the printed
+// value must have ("" for any), and the value as the generator and the final source write it.
+TEST(Prologue, IntegerValuesReadBackAsThemselves) {
+  const struct { const char *type, *value; } rows[] = {
+      {"int", "INT_MIN"}, {"", "INT_MAX"}, {"long", "LONG_MIN"}, {"", "LONG_MAX"},
+      {"long long", "LLONG_MIN"}, {"", "LLONG_MAX"}, {"", "UINT_MAX"},
+      {"unsigned long", "ULONG_MAX"}, {"unsigned long long", "ULLONG_MAX"},
+      {"", "(unsigned long)LONG_MAX"},
+      {"", "((__int128)1 << 100)"}, {"", "(-((__int128)1 << 100))"},
+      {"", "(-(__int128)(~(unsigned __int128)0 >> 1) - 1)"}, {"", "(__int128)LLONG_MIN"},
+      {"", "(__int128)-5"}, {"", "(~(unsigned __int128)0)"}, {"", "(unsigned __int128)ULLONG_MAX"},
+  };
+  std::string source =
+      "##MSTART\n#include <limits.h>\n##MEND\n#include <limits.h>\n#ifdef __cplusplus\n"
+      "#include <type_traits>\n#define TYPED(T, x) std::is_same<decltype(x), T>::value\n"
+      "#define ASSERT static_assert\n#else\n#define TYPED(T, x) _Generic((x), T: 1, default: 0)\n"
+      "#define ASSERT _Static_assert\n#endif\n";
+  for (const auto &r : rows)
+    source += std::string("ASSERT(") + (r.type[0] ? std::string("TYPED(") + r.type + ", ##" + r.value + "##) && " : "") +
+              "##" + r.value + "## == " + r.value + ", \"" + r.value + "\");\n";
+  TempDir dir;
+  ASSERT_EQ(Translate(source).ok, 1);
+  ASSERT_EQ(BuildFinal().substr(0, 1), "#") << ReadFile("gcc.err");
+  for (std::string lang : {"-x c -std=c11", "-x c++ -std=c++17"})
+    EXPECT_EQ(Shell(std::string(VORN_HOST_GCC) + " " + lang + " -Wall -Wextra -Werror -fsyntax-only s_new.C "
+                    "2>check.err"), 0)
+        << lang << ReadFile("check.err") << ReadFile("s_new.C");
 }
 
 // CString gives a literal that holds exactly the bytes of its string, in C and in C++, with
