@@ -173,7 +173,9 @@ static int Generate(RunNames &names, bool &stepFailed) {
   // Written after a failed compile too, so that the build runs Vorn again
   // when an include or a header changes.
   if (!names.depfile.empty() && !WriteRunDepfile(names, headers)) return 1;
-  stepFailed = built != PassNoExtensions;  // a compile never started left nothing to read
+  // A failed compile reports against the template's lines: its files, in a
+  // private folder, are of no further use (--save-temps keeps them).
+  stepFailed = false;
   if ((built & 0xFFFF) != 0) return 1;
   // A final source that could not be written is no fault of the program.
   if (call_pgm(program.c_str(), names.final.c_str()) != 0) {
