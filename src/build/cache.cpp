@@ -60,13 +60,15 @@ static std::string Identity(const char *program) {
 
 static std::string Setting(const char *value) { return value != nullptr ? value : "(none)"; }
 
-// The text with the number of each "#line" line left out.
+// The text with the number of each "#line" line left out, and the blanks
+// that begin each line, which put code at its template column.
 static std::string WithoutLineNumbers(const std::string &text) {
   std::string out;
   size_t at = 0;
   while (at < text.size()) {
     size_t end = text.find('\n', at);
     end = end == std::string::npos ? text.size() : end + 1;
+    while (at < end && (text[at] == ' ' || text[at] == '\t')) at++;
     if (text.compare(at, 6, "#line ") == 0) {
       size_t quote = text.find('"', at);
       out += quote < end ? "#line " + text.substr(quote, end - quote) : std::string("#line\n");

@@ -184,6 +184,25 @@ void WriteCode(std::string_view code, WriteKind kind) {
   }
 }
 
+void WriteExpression(std::string_view expression, const std::string &column) {
+  std::string head = "fprintf(stdcom,_printType(_ftype1(" + std::string(expression) + "))";
+  if (!CompactForm || Raw() || LastFile == nullptr || column.empty()) {
+    WriteCode(head, ValueCode);
+    WriteCode("," + std::string(expression) + ");", ValueCode);
+    return;
+  }
+  FlushSegment();
+  Pass(LineStart ? "{ auto _vv = (\n" : "\n{ auto _vv = (\n");
+  Emit(DirectiveText(LastFile->line, LastFile->fname.c_str()));
+  Pass(column);
+  Pass(expression);
+  Pass("); fprintf(stdcom,_printType(_ftype1(_vv)),_vv); }\n");
+  KnownLine = LastFile->line + 1;
+  KnownName = LastFile->fname;
+  AfterCode = false;
+  StatementsAsCode = Raw();
+}
+
 int TakesStatementCode() { return !CompactForm || StatementsAsCode; }
 
 int TakesPrints() { return CompactForm; }

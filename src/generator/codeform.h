@@ -40,6 +40,11 @@ void TakePrints(std::string_view bytes, size_t firstEnd);
 // to be written: the designed form writes a "#line" line for the compiler's messages, where
 // the code before leaves one room; the compact form marks its own lines as it writes them.
 void MarkLine(WriteKind kind, int line, const char *name);
+// Writes the statement of an embedded expression of the current template line. The designed
+// form writes fprintf(stdcom,_printType(_ftype1(E)),E); the compact form evaluates E once,
+// with E on a line of its own at its template line and column (column: the blanks before it,
+// "" when unknown), so that the compiler's messages point at it in the template.
+void WriteExpression(std::string_view expression, const std::string &column);
 // Writes out what the compact form still holds, and closes the text segments;
 // called before the code file closes.
 void FinishCode();

@@ -211,6 +211,17 @@ void MacroLine() {
   PrintStr(CodeFile, "%s", line.substr(2), Verbatim);
 }
 
+// Blanks that bring a line to the byte where the current piece's code starts,
+// skip bytes into it. The compiler turns that byte's place into a column by
+// the template's line, which it quotes: its tabs and characters of several
+// bytes count as they show there. Empty when the line's start is no longer at
+// hand.
+static std::string ColumnOf(size_t skip) {
+  bool known = false;
+  std::string_view before = LineBeforePiece(known);
+  return known ? std::string(before.size() + skip, ' ') : "";
+}
+
 static bool IsBlankOnly(std::string_view text) {
   for (char c : text)
     if (!IsBlank(c)) return false;
@@ -246,7 +257,7 @@ void MacroString(int form) {
     TemplateErrorHere("empty embedded expression");
     return;
   }
-  ExpressionStatement(expression);
+  ExpressionStatement(expression, ColumnOf(2));
 }
 
 void MacroParm() {

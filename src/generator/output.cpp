@@ -505,11 +505,13 @@ void MarkCodeLine(WriteKind kind) {
   KeepCode = TakesStatementCode();
 }
 
-void ExpressionStatement(std::string_view expression) {
+void ExpressionStatement(std::string_view expression, const std::string &column) {
   MarkCodeLine(ValueCode);
   if (LastFile != nullptr && LastFile->line != LastPLine) ProbeStatementLine();
-  Printf(outfileT, "fprintf(stdcom,_printType(_ftype1(%s))", expression, ValueCode);
-  Printf(outfileT, ",%s);", expression, ValueCode);
+  NoteStatementLine(expression);
+  HandOver();
+  WriteExpression(expression, column);
+  KeepCode = TakesStatementCode();
 }
 
 void ResetOutput() {

@@ -81,7 +81,8 @@ void PnumH(int line, const char *name);
 // Gives the compiler the template line of the macro code about to be written (MacroCode) or
 // of an embedded expression's statement (ValueCode), after the pending code text.
 void MarkCodeLine(WriteKind kind);
-// Writes the statement of an embedded expression: prints the value of expression.
-void ExpressionStatement(std::string_view expression);
+// Writes the statement of an embedded expression: prints the value of expression, which stands
+// at the template column that the blanks column bring a line to ("" when unknown).
+void ExpressionStatement(std::string_view expression, const std::string &column);
 // Puts the output streams back to their start state (closes files still open).
 void ResetOutput();

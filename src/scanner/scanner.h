@@ -24,6 +24,9 @@ inline std::string_view ScannedPiece() { return std::string_view(yytext, static_
 yy_buffer_state *CurrentScanBuffer();
 // Makes a buffer over a copy of len bytes and makes it current.
 yy_buffer_state *yy_scan_bytes(const char *bytes, int len);
+// The bytes of the current line before the current piece; known is false when the scanner's
+// buffer no longer holds the line's start.
+std::string_view LineBeforePiece(bool &known);
 // The next byte of the current input past the current piece, or -1 at its end.
 int NextInputByte();
 // Extends the current piece, a character of ordinary text, over the ordinary text that follows

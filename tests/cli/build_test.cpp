@@ -1,6 +1,8 @@
 // Whole runs of build/vorn with stand-in compilers named in compiler.cfg: how the outcome of
 // each step is reported, whether the generator runs, and Vorn's exit status.
 #include <gtest/gtest.h>
+
+#include <sstream>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -89,10 +91,15 @@ TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
   const struct {
     std::vector<std::string> options;
     std::string source, line;
+    int errors = 0;  // how many gcc must report; 0: any
   } cases[] = {
       {{}, "int a;\n##int x = ;\n", "e.C:2:"},
       {{"--compact"}, "int a;\n##int x = ;\n", "e.C:2:"},
-      {{"--compact"}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:"},
+      // In the compact form an expression is checked once, at its own column, and gcc quotes
+      // the template's line with its caret under it; a tab before it counts as gcc counts it.
+      {{"--compact"}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:7:", 1},
+      {{"--compact"}, before + "\tx = ##missing_name##; y = ##good##;\n", "e.C:7:15:", 1},
+      {{"--compact"}, "/* caf\xc3\xa9 */ ##good_name##\n", "e.C:1:14:", 1},
       {{"--compact"}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:"},
       {{}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:"},
       {{}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:"},
@@ -119,6 +126,24 @@ TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
       errors++;
     }
     EXPECT_GT(errors, 0) << r.err;
+    if (c.errors > 0) EXPECT_EQ(errors, c.errors) << r.err;
+    // gcc quotes the template's line, with its caret under the faulty name.
+    if (c.errors > 0) {
+      std::istringstream lines(r.err);
+      std::string quoted, caret;
+      while (std::getline(lines, quoted) && quoted.find(" | ") == std::string::npos) {}
+      std::getline(lines, caret);
+      size_t name = quoted.find("missing_name") != std::string::npos ? quoted.find("missing_name")
+                                                                      : quoted.find("good_name");
+      ASSERT_NE(name, std::string::npos) << r.err;
+      // Columns as they show: a character of several UTF-8 bytes is one.
+      const auto shown = [](const std::string &text, size_t bytes) {
+        size_t columns = 0;
+        for (size_t i = 0; i < bytes && i < text.size(); i++) columns += (text[i] & 0xC0) != 0x80;
+        return columns;
+      };
+      EXPECT_EQ(shown(caret, caret.find('^')), shown(quoted, name)) << r.err;
+    }
   }
 }
 
