@@ -191,11 +191,16 @@ void WriteExpression(std::string_view expression, const std::string &column) {
     WriteCode("," + std::string(expression) + ");", ValueCode);
     return;
   }
+  // The rest of the statement, on a line of its own, is of the same template
+  // line: a compiler that quotes the generated line shows the expression alone.
   FlushSegment();
+  std::string directive = DirectiveText(LastFile->line, LastFile->fname.c_str());
   Pass(LineStart ? "{ auto _vv = (\n" : "\n{ auto _vv = (\n");
-  Emit(DirectiveText(LastFile->line, LastFile->fname.c_str()));
+  Emit(directive);
   Pass(column);
   Pass(expression);
+  Pass("\n");
+  Emit(directive);
   Pass("); fprintf(stdcom,_printType(_ftype1(_vv)),_vv); }\n");
   KnownLine = LastFile->line + 1;
   KnownName = LastFile->fname;
