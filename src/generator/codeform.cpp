@@ -184,6 +184,26 @@ void WriteCode(std::string_view code, WriteKind kind) {
   }
 }
 
+void WriteMacroCode(std::string_view code, const std::string &column, WriteKind kind) {
+  if (!CompactForm || code.empty() || Raw() || column.empty() || LastFile == nullptr) {
+    WriteCode(code, kind);
+    return;
+  }
+  FlushSegment();
+  if (kind == MacroCode) {
+    // The directive must start a line; the code then starts at its column.
+    if (!LineStart) Emit("\n");
+    Emit(DirectiveText(LastFile->line, LastFile->fname.c_str()));
+    KnownLine = LastFile->line;
+    KnownName = LastFile->fname;
+  }
+  if (LineStart) Pass(column);
+  Pass(code);
+  if (kind == Verbatim) KnownLine = -1;
+  AfterCode = true;
+  StatementsAsCode = Raw();
+}
+
 void WriteExpression(std::string_view expression, const std::string &column) {
   std::string head = "fprintf(stdcom,_printType(_ftype1(" + std::string(expression) + "))";
   if (!CompactForm || Raw() || LastFile == nullptr || column.empty()) {

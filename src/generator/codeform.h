@@ -40,6 +40,10 @@ void TakePrints(std::string_view bytes, size_t firstEnd);
 // to be written: the designed form writes a "#line" line for the compiler's messages, where
 // the code before leaves one room; the compact form marks its own lines as it writes them.
 void MarkLine(WriteKind kind, int line, const char *name);
+// Writes the code of a macro line (Verbatim, after its "#line" line) or inserted code (MacroCode).
+// The compact form puts it at its template column (column: the blanks before it, "" when
+// unknown), on a line of its own after a "#line" line for inserted code.
+void WriteMacroCode(std::string_view code, const std::string &column, WriteKind kind);
 // Writes the statement of an embedded expression of the current template line. The designed
 // form writes fprintf(stdcom,_printType(_ftype1(E)),E); the compact form evaluates E once,
 // with E on a line of its own at its template line and column (column: the blanks before it,

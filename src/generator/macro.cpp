@@ -208,7 +208,7 @@ void MacroLine() {
   FollowBraces(line.substr(2), true);
   PrintChar(CodeFile, '\n');
   Pnum(outfileT, LastFile->line, LastFile->fname.c_str());
-  PrintStr(CodeFile, "%s", line.substr(2), Verbatim);
+  MacroCodeAt(line.substr(2), "  ", Verbatim);
 }
 
 // Blanks that bring a line to the byte where the current piece's code starts,
@@ -245,7 +245,7 @@ void MacroString(int form) {
   if (form == 1) {
     FollowBraces(piece.substr(3), false);
     MarkCodeLine(MacroCode);
-    PrintStr(CodeFile, "%s", piece.substr(3), MacroCode);
+    MacroCodeAt(piece.substr(3), ColumnOf(3), MacroCode);
     return;
   }
   std::string_view expression = piece.substr(2);

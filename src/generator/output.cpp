@@ -505,6 +505,15 @@ void MarkCodeLine(WriteKind kind) {
   KeepCode = TakesStatementCode();
 }
 
+void MacroCodeAt(std::string_view code, const std::string &column, WriteKind kind) {
+  FlushBufferPr(CodeFile);
+  FlushBuffer1(CodeFile);
+  NoteStatementLine(code);
+  HandOver();
+  WriteMacroCode(code, column, kind);
+  KeepCode = TakesStatementCode();
+}
+
 void ExpressionStatement(std::string_view expression, const std::string &column) {
   MarkCodeLine(ValueCode);
   if (LastFile != nullptr && LastFile->line != LastPLine) ProbeStatementLine();

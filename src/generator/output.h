@@ -81,6 +81,9 @@ void PnumH(int line, const char *name);
 // Gives the compiler the template line of the macro code about to be written (MacroCode) or
 // of an embedded expression's statement (ValueCode), after the pending code text.
 void MarkCodeLine(WriteKind kind);
+// Writes the code of a macro line (Verbatim) or inserted code (MacroCode) directly, after a plain
+// flush; it stands at the template column that the blanks column bring a line to ("" unknown).
+void MacroCodeAt(std::string_view code, const std::string &column, WriteKind kind);
 // Writes the statement of an embedded expression: prints the value of expression, which stands
 // at the template column that the blanks column bring a line to ("" when unknown).
 void ExpressionStatement(std::string_view expression, const std::string &column);

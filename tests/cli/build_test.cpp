@@ -94,7 +94,7 @@ TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
     int errors = 0;  // how many gcc must report; 0: any
   } cases[] = {
       {{}, "int a;\n##int x = ;\n", "e.C:2:"},
-      {{"--compact"}, "int a;\n##int x = ;\n", "e.C:2:"},
+      {{"--compact"}, "int a;\n##int x = ;\n", "e.C:2:11:"},  // the template's column, after the ##
       // In the compact form an expression is checked once, at its own column, and gcc quotes
       // the template's line with its caret under it; a tab before it counts as gcc counts it.
       {{"--compact"}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:7:", 1},
@@ -102,7 +102,7 @@ TEST(Build, GccReportsMacroCodeErrorAtTemplateLine) {
       {{"--compact"}, "/* caf\xc3\xa9 */ ##good_name##\n", "e.C:1:14:", 1},
       // clang counts bytes, and quotes the generated line: the expression alone.
       {{"--compact", "--compiler=clang++"}, before + "\tx = ##missing_name##;\n", "e.C:7:8:", 1},
-      {{"--compact"}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:"},
+      {{"--compact"}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:6:"},
       {{}, before + "x = ##missing_name + good##;\nafter\n", "e.C:7:"},
       {{}, before + "x ##.missing_call(good);## y\nafter\n", "e.C:7:"},
       {{}, "x = ##missing_name##;\n", "e.C:1:"},

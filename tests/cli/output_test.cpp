@@ -233,5 +233,5 @@ TEST(Output, AnotherCompilerBuildsTheGeneratorProgram) {
   WriteFile("bad.C", "##int x = ;\n");
   RunResult r = RunWithTmp({"-q", "--compiler=clang++", "--output=b.c", "bad.C"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("bad.C:1:9: error: expected expression"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("bad.C:1:11: error: expected expression"), std::string::npos) << r.err;
 }

@@ -2,7 +2,7 @@
 // form's print statements, and the compact form's program and text segments. The compact
 // form must print what each designed statement prints, keep the one statement that macro
 // code before it may govern, and write statements as they are where the code leaves the
-// compiler inside a comment or on a continued line.
+// compiler inside a comment or on a continued line; it puts macro code at its template column.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -45,7 +45,7 @@ TEST(Writers, BothFormsFromTheSamePieces) {
       {std::string("a##.if (0)##\"x\0y\"\n", 18),
        D + T("a") + "\n#line 1 \"s.C\"\nif (0)" + T("\\\"x") + R"(fprintf(stdcom, "%c",'\0');)" +
            T("y\\\"") + "\n" + NL,
-       S(0) + "\n" + S(1) + "\n#line 1 \"s.C\"\nif (0)" + S(2) + "\n" + S(3) + "\n",
+       S(0) + "\n" + S(1) + "\n#line 1 \"s.C\"\n    if (0)" + S(2) + "\n" + S(3) + "\n",
        {Seg(1), "a", "\"x", std::string("\0y\"\n", 4)}},
       // On line 1 the directive goes ahead of the pending literal.
       {"\"s\"\n", D + T("\\\"s\\\"") + "\n" + NL, S(0) + "\n" + S(1) + "\n", {Seg(1), "\"s\"\n"}},
@@ -62,7 +62,7 @@ TEST(Writers, BothFormsFromTheSamePieces) {
       {"##include \"j.h\"\n##;\n##include \"j.h\"\n",
        Dl(1, "j.h") + T("abc") + "\n" + NL + T("x") + "\n" + NL + "\n#line 2 \"s.C\"\n;\n" + Dl(1, "j.h") +
            T("abc") + "\n" + NL + T("x") + "\n" + NL,
-       S(0) + "\n" + S(1) + "\n#line 2 \"s.C\"\n;\n" + S(2) + "\n" + S(3) + "\n",
+       S(0) + "\n" + S(1) + "\n#line 2 \"s.C\"\n  ;\n" + S(2) + "\n" + S(3) + "\n",
        {Seg(1, "j.h"), "abc\nx\n", Seg(1, "j.h"), "abc\nx\n"}},
       // A CR LF template's directives end in CR LF.
       {"x\r\n", Dl(1, "s.C", "\\r\\n") + T("x") + "\n" + CR + NL, S(0) + "\n" + S(1) + "\n",
@@ -70,12 +70,12 @@ TEST(Writers, BothFormsFromTheSamePieces) {
       // Code that ends in a line comment, or a macro line continued by a backslash (before LF
       // or CR LF): the statements up to the next code stay as the designed form writes them.
       {"a##.x++; //##t\n", D + T("a") + "\n#line 1 \"s.C\"\nx++; //" + T("t") + "\n" + NL,
-       S(0) + "\n" + S(1) + "\n#line 1 \"s.C\"\nx++; //" + T("t") + "\n" + NL, {Seg(1), "a"}},
+       S(0) + "\n" + S(1) + "\n#line 1 \"s.C\"\n    x++; //" + T("t") + "\n" + NL, {Seg(1), "a"}},
       {"##int k = 1; \\\nx\n", "\n#line 1 \"s.C\"\nint k = 1; \\\n" + Dl(2) + T("x") + "\n" + NL,
-       "#line 1 \"s.C\"\nint k = 1; \\\n" + Dl(2) + T("x") + "\n" + NL, {}},
+       "#line 1 \"s.C\"\n  int k = 1; \\\n" + Dl(2) + T("x") + "\n" + NL, {}},
       {"##int k = 1; \\\r\nx\r\n",
        "\n#line 1 \"s.C\"\nint k = 1; \\\r\n" + Dl(2, "s.C", "\\r\\n") + T("x") + "\n" + CR + NL,
-       "#line 1 \"s.C\"\nint k = 1; \\\r\n" + Dl(2, "s.C", "\\r\\n") + T("x") + "\n" + CR + NL, {}},
+       "#line 1 \"s.C\"\n  int k = 1; \\\r\n" + Dl(2, "s.C", "\\r\\n") + T("x") + "\n" + CR + NL, {}},
   };
   TempDir dir;
   for (const std::string &name : {std::string("5%.h"), std::string("d\"q.h")}) WriteFile(name, "x\n");
