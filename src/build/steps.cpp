@@ -35,6 +35,7 @@
 int FinalIsScratch = 0;
 unsigned long long MaxOutput = DefaultMaxOutput;
 std::string FinalShown;
+std::string CodeShown;
 int FinalUnwritable = 0;
 std::vector<std::string> CompileExtras;
 
@@ -160,8 +161,8 @@ int exec_compiler(const char *codeName, const char *exeName) {
   if (args.empty()) return NoExtensions();
   std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
   int result = RunPass(compiler1, args, diagnostic);
-  Report(result, CompileMessages, std::string("compiling ") + codeName,
-         std::string("the compile of ") + codeName);
+  const std::string shown = CodeShown.empty() ? std::string(codeName) : CodeShown;
+  Report(result, CompileMessages, "compiling " + shown, "the compile of " + shown);
   // Linking after a failed compile could only pick up a stale object.
   if (linker_flag == 0 || result != 0) return result;
   args = execArgs(linker2, linker_flag, ext_src, ext_obj, ext_exe, codeName, exeName);

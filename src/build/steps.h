@@ -14,6 +14,7 @@ extern std::vector<std::string> CompileExtras; // words the compile step takes a
 constexpr unsigned long long DefaultMaxOutput = 1ull << 30; // the bound of the final source without --max-output
 extern unsigned long long MaxOutput; // --max-output: bytes the generator program may write to a file; 0 for no bound
 extern std::string FinalShown;       // the final source as the reports name it (an --output name); empty: its own name
+extern std::string CodeShown;        // the code file as the reports name it (in a private folder); empty: its own name
 extern int FinalUnwritable;          // 1 when the last generator run failed for a write of the final source
 extern int FinalIsScratch; // 1 when the final source is a temporary file of Vorn's: removed without a word
 

@@ -56,6 +56,7 @@ void ResetVorn() {
   StepTimeLimit = 0;
   MaxOutput = DefaultMaxOutput;
   FinalShown.clear();
+  CodeShown.clear();
   FinalUnwritable = 0;
   FinalIsScratch = 0;
   CompileExtras.clear();
@@ -221,6 +222,10 @@ static int Run(RunNames &names) {
   std::string templateFolder = names.fromStdin ? "." : FolderOf(names.input);
   if (FolderOf(names.code) != templateFolder) CompileExtras = {"-iquote", templateFolder};
   FinalShown = names.output.empty() || names.output == "-" ? "" : names.output;
+  // A code file in the private folder, which a failed compile removes, is named by its template.
+  CodeShown = !names.scratch.empty() && names.code.rfind(names.scratch + "/", 0) == 0
+                  ? "the generator program of " + (names.fromStdin ? std::string("<stdin>") : names.input)
+                  : "";
   bool stepFailed = false;
   int status = Generate(names, stepFailed);
   if (names.output.empty()) return status;
