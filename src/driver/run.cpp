@@ -246,7 +246,6 @@ int VornMain(int argc, char **argv) {
   if (early.toStdout) TakeStdout();
   if (early.quiet) SilenceStdout();
   Hello();
-  oldFname.clear();
   saveArgv = argv;
   PushBottom(nullptr);
   if (argc <= 1) {

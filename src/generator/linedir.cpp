@@ -1,8 +1,9 @@
 // Line directives.
 //
-// A final-source directive is due when the text does not simply continue
-// from the previous line of the same file: the line moved forward by more
-// than one, or the file changed. It is written only while the gate
+// A final-source directive is due where it changes something: where the
+// compiler, counting the lines the final source has received since the last
+// directive, would give the next text line another number or file than the
+// template line it comes from. It is written only while the gate
 // (PnumChanged) is open and no macro block is open (NoPnum). Line 1 gets a
 // directive only while First is set: at the start of the run and after an
 // include.
@@ -22,8 +23,6 @@
 
 #include <cstring>
 
-int OldLineCounter = -3;
-std::string oldFname;
 int First = 1;
 int PnumChanged = 1;
 int NoPnum = 0;
@@ -132,13 +131,11 @@ DirectiveStep TextLineStep(int line, const char *name) {
     step = line != 1 || First == 1 ? FlushAndDirective : FlushOnly;
     First = 0;
     PnumChanged = 0;
-    oldFname = name;
   }
-  OldLineCounter = line;
   return step;
 }
 
-int FirstLineStep(int line) {
+int FirstLineStep() {
   // With First at 0 nothing is written, and the gate stays as it is,
   // so the text after a macro line still gets its directive.
   int write = 0;
@@ -149,7 +146,6 @@ int FirstLineStep(int line) {
     First = 0;
     PnumChanged = 0;
   }
-  OldLineCounter = line;
   return write;
 }
 
@@ -170,8 +166,6 @@ void ResetLineDirectives() {
   DirectiveInGroup = 0;
   DirectiveOwed = 0;
   LineSpliced = 0;
-  OldLineCounter = -3;
-  oldFname.clear();
   FinalLine = -1;
   FinalName.clear();
   First = 1;

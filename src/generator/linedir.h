@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-extern int OldLineCounter;      // line given to the last text-line or first-line decision; -3 at start
-extern std::string oldFname;    // file name of the last final-source directive decision
 extern int First;        // 1: a directive is wanted even for line 1 (start of the run, after an include)
 extern int PnumChanged;         // the gate: a final-source directive may be written only while 1
 extern int NoPnum;              // 1 inside a macro block: no final-source directive
@@ -45,7 +43,7 @@ void DirectiveStatement(std::string &out, int line, const char *name, bool crlf)
 DirectiveStep TextLineStep(int line, const char *name);
 // Decides for line 1 of a file while a print statement is pending: 1 when its directive is
 // written now; on a line that continues another one it too is owed to the next line.
-int FirstLineStep(int line);
+int FirstLineStep();
 // Notes that a final-source directive for line of name was written.
 void NoteDirectiveWritten(int line, const char *name);
 // Notes that the final source's next line is line of name by a directive of the template's own.

@@ -443,12 +443,6 @@ void PrintExact(int type, const char *format, std::string_view text, WriteKind k
   Printf(StreamOf(type), format, text, kind);
 }
 
-void PrintStr(int, const char *format, std::string_view text, WriteKind kind) {
-  FlushBufferPr(CodeFile);
-  FlushBuffer1(CodeFile);
-  Printf(outfileT, format, text, kind);
-}
-
 // Whole lines are the prologue's and the epilogue's: never print statements.
 void PrintLine(int type, std::string_view line) {
   FlushBuffer1(type);
@@ -493,7 +487,7 @@ void PnumT(int line, const char *name) {
 }
 
 void PnumH(int line, const char *name) {
-  if (FirstLineStep(line)) WriteDirective(line, name);
+  if (FirstLineStep()) WriteDirective(line, name);
 }
 
 void MarkCodeLine(WriteKind kind) {

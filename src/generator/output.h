@@ -62,8 +62,6 @@ int Printf(FILE *file, const char *format, std::string_view text, WriteKind kind
 void WriteRaw(FILE *file, std::string_view bytes, WriteKind kind = Statements);
 // Direct write after a finishing flush.
 void PrintExact(int type, const char *format, std::string_view text, WriteKind kind = Statements);
-// Direct write to the code file after a plain flush.
-void PrintStr(int type, const char *format, std::string_view text, WriteKind kind = Statements);
 // Writes one whole line and a newline directly, after a plain flush.
 void PrintLine(int type, std::string_view line);
 // Appends a newline to the code buffer.
