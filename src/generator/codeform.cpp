@@ -62,6 +62,11 @@ static const char *const CompactMainLines[] = {
     "if (!_vok) { fprintf(stderr, \"cannot read the text segments %s\\n\", _vname ? _vname : \"\");"
     " exit(1); }",
     "_vcount = _vc; }",
+    "#ifdef _NoPrintedCall",
+    "_NoPrintedCall int operator+(_NoPrintedForm);",
+    "#else",
+    "int operator+(_NoPrintedForm) = delete;",
+    "#endif",
     "int main(int _vargc, char **_vargv) {",
     "stdcom = fopen(_vargc > 1 ? _vargv[1] : \"\", \"w\"); if (!stdcom) return _vwriteFailed(errno);",
     "_vload(_vargc > 2 ? _vargv[2] : 0);",
@@ -221,7 +226,16 @@ void WriteExpression(std::string_view expression, const std::string &column) {
   Pass(expression);
   Pass("\n");
   Emit(directive);
-  Pass("); fprintf(stdcom,_printType(_ftype1(_vv)),_vv); }\n");
+  // A value with no printed form is reported at the unary + that takes its
+  // type code: gcc and clang both name an operator call by its operator, so
+  // the report stands at the expression's column. It is a statement of its
+  // own, as gcc names a call inside another call's arguments by the outer one.
+  Pass("); auto _vf = _ftype1(_vv); int _vt =\n");
+  Emit(directive);
+  Pass(column);
+  Pass("+_vf\n");
+  Emit(directive);
+  Pass("; fprintf(stdcom,_printType(_vt),_vv); }\n");
   KnownLine = LastFile->line + 1;
   KnownName = LastFile->fname;
   AfterCode = false;

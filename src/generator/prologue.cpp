@@ -24,11 +24,12 @@
 //
 // A value with no printed form (a pointer other than a string, a struct, a
 // scoped enum...) is a compile error at its own line: _ftype1 gives it the
-// type _NoPrintedForm, whose _printType is an error named at the call. The
-// variadic overload is the last choice of overload resolution, after every
-// conversion; a class takes the template even when it converts to a number,
-// since fprintf would still be handed the object itself. A code that
-// still reaches "Unsuported type" at run time sets _printFailed, which main
+// type _NoPrintedForm, which every printing call refuses with an error named
+// where the call stands. The variadic overload is the last choice of overload
+// resolution, after every conversion; a class takes the template even when it
+// converts to a number, since fprintf would still be handed the object itself;
+// the template has a body, as a type local to macro code may not be named by
+// a function left undefined. A code that still reaches "Unsuported type" at run time sets _printFailed, which main
 // returns.
 //
 // Every write of the final source is checked, since a full disk or a file
@@ -86,7 +87,7 @@ static const char *const SupportLines[] = {
     "template <class T> struct _IsClass { template <class U> static char _t(int U::*);"
     " template <class U> static long _t(...); enum { v = sizeof(_t<T>(0)) == 1 }; };",
     "template <bool, class T> struct _When {}; template <class T> struct _When<true, T> { typedef T type; };",
-    "template <class T> typename _When<_IsClass<T>::v, _NoPrintedForm>::type _ftype1(const T &p);",
+    "template <class T> typename _When<_IsClass<T>::v, _NoPrintedForm>::type _ftype1(const T &) { return _NoPrintedForm(); }",
     "#if __cplusplus >= 201103L",
     "_NoPrintedForm _ftype1(decltype(nullptr) p);",
     "#endif",
