@@ -12,6 +12,7 @@
 #include <utime.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
@@ -20,12 +21,15 @@
 
 #include "build/settings.h"
 #include "build/wholefile.h"
+#include "driver/cleanup.h"
+#include "driver/names.h"
 #include "driver/partial.h"
 
 std::string CacheDir;
 
 static std::string PendingKey;   // the key of the last lookup; empty when the program may not be kept
 static std::string PendingLines; // the same key with the "#line" numbers left out
+static std::string PendingCode, PendingMacro; // the code file and macro file of the last lookup
 static std::vector<std::string> HitHeaders; // the headers of the entry last found
 
 // A program whose text names the time of its compile (or the path of its
@@ -82,20 +86,25 @@ static std::string WithoutLineNumbers(const std::string &text) {
 
 // What the key is made of, besides the headers; without line numbers when blind.
 // timed is set when the code names its compile (NamesItsCompile).
-static std::string KeyText(const std::string &code, const std::string &macro,
-                           const std::vector<std::string> &extras, bool *timed, bool blind = false) {
-  std::string text = "vorn-cache 2\n";
+std::string CompileSettingsText() {
+  std::string text;
   for (const char *value : {compiler1, compiler2, linker1, linker2, ext_src, ext_obj, ext_exe})
     text += Setting(value) + "\n";
   text += std::to_string(compiler_flag) + " " + std::to_string(linker_flag) + "\n";
   text += Identity(compiler1) + "\n" + Identity(linker1) + "\n";
-  for (const std::string &word : extras) text += word + "\n";
   // The compiler's own variables change where it looks and what it links.
   for (const char *name : {"CPATH", "C_INCLUDE_PATH", "CPLUS_INCLUDE_PATH", "GCC_EXEC_PREFIX",
                            "COMPILER_PATH", "LIBRARY_PATH"}) {
     const char *value = getenv(name);
     text += std::string(name) + "=" + (value != nullptr ? value : "(unset)") + "\n";
   }
+  return text;
+}
+
+static std::string KeyText(const std::string &code, const std::string &macro,
+                           const std::vector<std::string> &extras, bool *timed, bool blind = false) {
+  std::string text = "vorn-cache 2\n" + CompileSettingsText();
+  for (const std::string &word : extras) text += word + "\n";
   std::string bytes;
   for (const std::string *file : {&code, &macro}) {
     bool read = ReadWholeFile(*file, bytes);
@@ -155,6 +164,8 @@ static std::string CheckedEntry(const std::string &key) {
 std::string CachedProgram(const std::string &code, const std::string &macro,
                           const std::vector<std::string> &extras) {
   bool timed = false;
+  PendingCode = code;
+  PendingMacro = macro;
   PendingKey = HashHex(KeyText(code, macro, extras, &timed));
   PendingLines = HashHex(KeyText(code, macro, extras, &timed, true));
   if (timed) PendingKey.clear(), PendingLines.clear();
@@ -163,19 +174,55 @@ std::string CachedProgram(const std::string &code, const std::string &macro,
 
 const std::vector<std::string> &CachedHeaders() { return HitHeaders; }
 
-// A line of "lines" files: the key of an entry made from the same code with
-// other "#line" numbers, and the hash of that compile's token stream.
+// A "lines" file: the key of an entry made from the same code with other
+// "#line" numbers, and the hash of that compile's token stream, or "-" while
+// none was made (its code and macro file are then kept beside the entry).
 static bool LineEntry(std::string &key, std::string &tokens) {
   std::string line;
-  if (!ReadWholeFile(EntryPath(PendingLines, ".lines"), line) || line.size() != 66) return false;
+  if (!ReadWholeFile(EntryPath(PendingLines, ".lines"), line) || line.size() < 35 || line[32] != ' ') return false;
   key = line.substr(0, 32);
-  tokens = line.substr(33, 32);
-  return true;
+  tokens = line.substr(33, line.find('\n') == std::string::npos ? std::string::npos : line.find('\n') - 33);
+  return tokens.size() == 32 || tokens == "-";
 }
 
 std::string LineShiftedTokens() {
   std::string key, tokens;
   return LineEntry(key, tokens) ? tokens : "";
+}
+
+// The kept sources of an entry: each file's name, a newline, its size, a newline, its bytes.
+static std::string PackSources() {
+  std::string packed, bytes;
+  for (const std::string *file : {&PendingCode, &PendingMacro}) {
+    if (!ReadWholeFile(*file, bytes)) return "";
+    packed += BaseName(*file) + "\n" + std::to_string(bytes.size()) + "\n" + bytes;
+  }
+  return packed;
+}
+
+std::vector<std::string> LineShiftedSources(const std::string &folder) {
+  std::string key, tokens, packed;
+  std::vector<std::string> written;
+  if (!LineEntry(key, tokens) || !ReadWholeFile(EntryPath(key, ".src"), packed)) return written;
+  size_t at = 0;
+  for (int file = 0; file < 2; file++) {
+    size_t name = packed.find('\n', at), size = packed.find('\n', name + 1);
+    if (name == std::string::npos || size == std::string::npos) return {};
+    std::string path = folder + "/" + packed.substr(at, name - at);
+    unsigned long long bytes = std::strtoull(packed.c_str() + name + 1, nullptr, 10);
+    if (path.find('/', folder.size() + 1) != std::string::npos || bytes > packed.size() - size - 1) return {};
+    RemoveOnStop(path);
+    written.push_back(path);
+    if (!WriteAtomically(path, std::string_view(packed).substr(size + 1, bytes))) return {};
+    at = size + 1 + bytes;
+  }
+  return written;
+}
+
+void NoteLineShiftedTokens(const std::string &tokens) {
+  std::string key, stored;
+  if (tokens.size() == 32 && LineEntry(key, stored) && stored == "-")
+    WriteAtomically(EntryPath(PendingLines, ".lines"), key + " " + tokens + "\n", 0644);
 }
 
 std::string LineShiftedProgram(const std::string &tokens) {
@@ -199,7 +246,7 @@ static void Trim() {
   }
   std::sort(entries.begin(), entries.end());
   for (size_t i = 0; total > CacheLimit && i < entries.size(); i++) {
-    for (const char *suffix : {".mf", ".exe", ".lines"}) {
+    for (const char *suffix : {".mf", ".exe", ".lines", ".src"}) {
       std::uintmax_t size = fs::file_size(entries[i].second + suffix, err);
       if (fs::remove(entries[i].second + suffix, err)) total -= err ? 0 : size;
     }
@@ -229,6 +276,11 @@ void StoreProgram(const std::string &exe, const std::vector<std::string> &header
   if (!WriteAtomically(EntryPath(PendingKey, ".exe"), program, 0755) ||
       !WriteAtomically(EntryPath(PendingKey, ".mf"), manifest, 0644))
     return;
-  if (!tokens.empty()) WriteAtomically(EntryPath(PendingLines, ".lines"), PendingKey + " " + tokens + "\n", 0644);
+  // The token stream serves only a later run of the same code with other
+  // line numbers: until one comes, the code is kept to make it then.
+  std::string sources = tokens.empty() ? PackSources() : "";
+  if (tokens.empty() && (sources.empty() || !WriteAtomically(EntryPath(PendingKey, ".src"), sources, 0644)))
+    return Trim();
+  WriteAtomically(EntryPath(PendingLines, ".lines"), PendingKey + " " + (tokens.empty() ? "-" : tokens) + "\n", 0644);
   Trim();
 }

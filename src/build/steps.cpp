@@ -8,6 +8,7 @@
 #include "build/steps.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@
 
 #include "build/cache.h"
 #include "build/cmdline.h"
+#include "build/prebuilt.h"
 #include "build/process.h"
 #include "build/settings.h"
 #include "build/wholefile.h"
@@ -129,21 +131,22 @@ static bool GccName(std::string name) {
 
 // Where the compiler's own name stands among the compile line's words: first,
 // or second behind a wrapper such as ccache.
-static size_t CompilerWord(const std::vector<std::string> &words) {
+size_t CompilerWordIndex(const std::vector<std::string> &words) {
   std::string first = words.empty() ? "" : BaseName(words[0]);
   return (first == "ccache" || first == "distcc") && words.size() > 1 ? 1 : 0;
 }
 
-int CompilerTakesGccOptions() {
-  if (compiler2 == nullptr) return 0;
-  std::vector<std::string> words = breakLine(compiler2);
-  return !words.empty() && GccName(BaseName(words[CompilerWord(words)]));
+std::string CompilerName() {
+  std::vector<std::string> words = breakLine(compiler2 != nullptr ? compiler2 : "");
+  return words.empty() ? "" : BaseName(words[CompilerWordIndex(words)]);
 }
+
+int CompilerTakesGccOptions() { return compiler2 != nullptr && GccName(CompilerName()); }
 
 // The compile line's words with CompileExtras right after the compiler's name.
 static std::vector<std::string> WithExtras(std::vector<std::string> args) {
   if (args.empty() || !CompilerTakesGccOptions()) return args;
-  args.insert(args.begin() + static_cast<long>(CompilerWord(args)) + 1, CompileExtras.begin(),
+  args.insert(args.begin() + static_cast<long>(CompilerWordIndex(args)) + 1, CompileExtras.begin(),
               CompileExtras.end());
   return args;
 }
@@ -159,6 +162,13 @@ int exec_compiler(const char *codeName, const char *exeName) {
   std::vector<std::string> args =
       WithExtras(execArgs(compiler2, compiler_flag, ext_src, ext_obj, ext_exe, codeName, exeName));
   if (args.empty()) return NoExtensions();
+  // The prebuilt support object goes right after the code file, before the libraries.
+  const std::string code = FixExt(codeName, ext_src);
+  for (size_t i = 1; !SupportObject.empty() && i < args.size(); i++)
+    if (args[i] == code) {
+      args.insert(args.begin() + static_cast<long>(i) + 1, SupportObject);
+      break;
+    }
   std::string diagnostic = std::string("execv(") + compiler1 + ",* :";
   int result = RunPass(compiler1, args, diagnostic);
   const std::string shown = CodeShown.empty() ? std::string(codeName) : CodeShown;
@@ -218,7 +228,8 @@ static int CompileListing(const std::string &code, const std::string &macro,
   std::error_code same;
   if (ReadWholeFile(deps, rule)) {
     for (const std::string &path : RuleWords(rule))
-      if (!std::filesystem::equivalent(path, code, same) && !std::filesystem::equivalent(path, macro, same))
+      if (!std::filesystem::equivalent(path, code, same) && !std::filesystem::equivalent(path, macro, same) &&
+          (SupportHeader.empty() || !std::filesystem::equivalent(path, SupportHeader, same)))
         headers.push_back(path);
   }
   remove(deps.c_str());
@@ -227,16 +238,41 @@ static int CompileListing(const std::string &code, const std::string &macro,
 }
 
 // Compiles on a cache miss and stores the program with the headers its
-// compile read. The token stream, unless already made, is made beside the compile.
+// compile read, and with the token stream's hash when it was made.
 static int CompileAndStore(const std::string &code, const std::string &macro,
-                           const std::string &exeName, std::string tokens,
+                           const std::string &exeName, const std::string &tokens,
                            std::vector<std::string> &headers) {
-  std::string scratch = exeName + ".ii";
-  int side = tokens.empty() ? StartTokens(code, scratch) : -1;
   int built = CompileListing(code, macro, exeName, headers);
-  if (side >= 0) tokens = FinishTokens(side, scratch);
   if ((built & 0xFFFF) == 0) StoreProgram(exeName, headers, tokens);
   return built;
+}
+
+// The program of the same code with other "#line" numbers, when the compiler
+// sees the same tokens in both, which no line number then reaches; empty
+// otherwise. tokens gets the hash of the current code's stream. The other
+// code's stream is made here the first time it is asked, from its kept files.
+static std::string LineShifted(const std::string &code, const std::string &exeName, std::string &tokens) {
+  std::string stored = LineShiftedTokens();
+  if (stored.empty()) return "";
+  std::string scratch = exeName + ".ii", other = exeName + ".was";
+  int side = StartTokens(code, scratch), otherSide = -1;
+  std::vector<std::string> kept;
+  if (stored == "-") {
+    RemoveOnStop(other, StopFolder);
+    kept = mkdir(other.c_str(), 0700) == 0 ? LineShiftedSources(other) : kept;
+    if (!kept.empty()) otherSide = StartTokens(kept[0], other + "/tokens.ii");
+  }
+  tokens = FinishTokens(side, scratch);
+  if (otherSide >= 0) NoteLineShiftedTokens(FinishTokens(otherSide, other + "/tokens.ii"));
+  if (stored == "-") {
+    for (const std::string &file : kept) {
+      remove(file.c_str());
+      KeepOnStop(file);
+    }
+    rmdir(other.c_str());
+    KeepOnStop(other);
+  }
+  return LineShiftedProgram(tokens);
 }
 
 int BuildProgram(const std::string &code, const std::string &macro, const std::string &exeName,
@@ -245,6 +281,7 @@ int BuildProgram(const std::string &code, const std::string &macro, const std::s
   std::vector<std::string> unwanted;
   if (headers == nullptr) headers = &unwanted;
   headers->clear();
+  if (CompactForm) UsePrebuiltSupport(CompileExtras);
   bool listing = CompilerTakesGccOptions();
   if (!CacheDir.empty() && !listing)
     VornWarning("--cache needs a compiler of gcc's family, which lists the headers it reads; "
@@ -252,13 +289,7 @@ int BuildProgram(const std::string &code, const std::string &macro, const std::s
   if (!listing || (CacheDir.empty() && headers == &unwanted)) return call_cc(code.c_str(), exeName.c_str());
   if (CacheDir.empty()) return CompileListing(code, macro, exeName, *headers);
   std::string cached = CachedProgram(code, macro, CompileExtras), tokens;
-  // The same code with other "#line" numbers: its program serves when the
-  // compiler sees the same tokens, which no line number then reaches.
-  if (cached.empty() && !LineShiftedTokens().empty()) {
-    std::string scratch = exeName + ".ii";
-    tokens = FinishTokens(StartTokens(code, scratch), scratch);
-    cached = LineShiftedProgram(tokens);
-  }
+  if (cached.empty()) cached = LineShifted(code, exeName, tokens);
   if (cached.empty()) return CompileAndStore(code, macro, exeName, tokens, *headers);
   *headers = CachedHeaders();
   program = cached;

@@ -21,6 +21,11 @@ extern int FinalIsScratch; // 1 when the final source is a temporary file of Vor
 // 1 when the compile step's program takes gcc's options (gcc, g++, cc, c++, clang, clang++,
 // also behind ccache or distcc): only then do CompileExtras and the cache apply.
 int CompilerTakesGccOptions();
+// Where the compiler's own name stands among a compile line's words: first, or second behind
+// a wrapper such as ccache.
+size_t CompilerWordIndex(const std::vector<std::string> &words);
+// The base name of the compiler the compile line names ("gcc", "clang++-14").
+std::string CompilerName();
 // The program to run for the code file and macro file: taken from the cache (--cache) when
 // it holds one, else compiled into exeName (and stored); 0 on success, else the build result.
 // headers, unless null, gets the files the compile read besides those two (a compiler of

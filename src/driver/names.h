@@ -24,6 +24,7 @@ struct RunNames {
   bool check = false;      // --check: compare with the output instead of writing it
   std::string compiler;    // --compiler=PROGRAM, as given; empty for the built-in one
   std::string cache;       // --cache=DIR; empty for no cache
+  std::string makeSupport; // --make-support=DIR; empty when not asked
   std::string scratch;     // the private folder of an --output run; empty until made
 };
 

@@ -126,6 +126,11 @@ static const Option Options[] = {
      "keep compiled generator programs in DIR and run one again\n"
      "instead of compiling the same program again",
      [](RunNames &n, const std::string &v, int, int, Args) { n.cache = v; return false; }},
+    {"--make-support", nullptr, NeedsValue, "--make-support=DIR",
+     "make in DIR, for the compiler and options in use, the part of\n"
+     "the generator program that is the same for every template\n"
+     "(compiled once, then linked); no template is read",
+     [](RunNames &n, const std::string &v, int, int, Args) { n.makeSupport = v; return false; }},
     {"-c", nullptr, Attached, "-c<name>",
      "the template: <name>.C, or <name> itself when its\nnext-to-last character is a dot",
      [](RunNames &n, const std::string &v, int, int, Args) {

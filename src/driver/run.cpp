@@ -6,6 +6,7 @@
 
 #include "build/cache.h"
 #include "build/config.h"
+#include "build/prebuilt.h"
 #include "build/process.h"
 #include "build/settings.h"
 #include "build/steps.h"
@@ -61,6 +62,7 @@ void ResetVorn() {
   FinalIsScratch = 0;
   CompileExtras.clear();
   CacheDir.clear();
+  ResetPrebuiltSupport();
 }
 
 // Runs the scanner over every entry of the input stack, bottom entry first
@@ -262,6 +264,7 @@ int VornMain(int argc, char **argv) {
   // A compiler.cfg in the working directory may replace them in part.
   if (!processCFG(GCC, nullptr)) return 1;
   fflush(stdout);
+  if (!names.makeSupport.empty()) return MakeSupport(names.makeSupport);
   if (!names.named) {
     DesignedError("Missing input file Name\n", "no template is named on the command line");
     return 1;

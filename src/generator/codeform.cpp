@@ -32,41 +32,10 @@ int CompactForm = 0;
 std::string TextSegmentsName;
 const char SegmentMark[9] = "VORNSEG1";
 
-// The opening of the compact program: it reads the text segments, named by
-// its second argument, and prints segment k with _vs(k), which returns what
-// fprintf would. The final source is its first argument, so that the
-// program's text names no file of one run.
+// The opening of the compact program's main: the final source is its first
+// argument and the text segments file its second, so that the program's text
+// names no file of one run. The segment reader is in the support library.
 static const char *const CompactMainLines[] = {
-    "static char *_vtext; static unsigned long long *_vends, _vcount;",
-    "static int _vs(unsigned long long _vk) {",
-    "if (_vk >= _vcount) { fprintf(stderr, \"text segment %llu missing\\n\", _vk); exit(1); }",
-    "unsigned long long _vfrom = _vk ? _vends[_vk - 1] : 0;",
-    "return (int)fwrite(_vtext + _vfrom, 1, _vends[_vk] - _vfrom, stdcom); }",
-    "static unsigned long long _vword(long _vat) { unsigned long long _vv = 0;",
-    "for (int _vi = 7; _vi >= 0; _vi--) _vv = _vv << 8 | (unsigned char)_vtext[_vat + _vi];",
-    "return _vv; }",
-    "static void _vload(const char *_vname) {",
-    "FILE *_vf = _vname ? fopen(_vname, \"rb\") : NULL; long _vn = -1;",
-    "if (_vf && fseek(_vf, 0, SEEK_END) == 0) _vn = ftell(_vf);",
-    "_vtext = (char *)malloc(_vn > 0 ? _vn : 1);",
-    "int _vok = _vn >= 16 && fseek(_vf, 0, SEEK_SET) == 0 && fread(_vtext, 1, _vn, _vf) == (size_t)_vn",
-    "  && memcmp(_vtext + _vn - 8, \"VORNSEG1\", 8) == 0;",
-    "if (_vf) fclose(_vf);",
-    "unsigned long long _vc = _vok ? _vword(_vn - 16) : 0;",
-    "_vok = _vok && _vc <= (unsigned long long)(_vn - 16) / 8;",
-    "_vends = (unsigned long long *)malloc(8 * (_vok ? _vc + 1 : 1));",
-    "for (unsigned long long _vk = 0; _vok && _vk < _vc; _vk++) {",
-    "_vends[_vk] = _vword(_vn - 16 - 8 * (long)_vc + 8 * (long)_vk);",
-    "_vok = _vends[_vk] >= (_vk ? _vends[_vk - 1] : 0); }",
-    "_vok = _vok && (_vc ? _vends[_vc - 1] : 0) == (unsigned long long)(_vn - 16 - 8 * (long)_vc);",
-    "if (!_vok) { fprintf(stderr, \"cannot read the text segments %s\\n\", _vname ? _vname : \"\");"
-    " exit(1); }",
-    "_vcount = _vc; }",
-    "#ifdef _NoPrintedCall",
-    "_NoPrintedCall int operator+(_NoPrintedForm);",
-    "#else",
-    "int operator+(_NoPrintedForm) = delete;",
-    "#endif",
     "int main(int _vargc, char **_vargv) {",
     "stdcom = fopen(_vargc > 1 ? _vargv[1] : \"\", \"w\"); if (!stdcom) return _vwriteFailed(errno);",
     "_vload(_vargc > 2 ? _vargv[2] : 0);",

@@ -7,6 +7,7 @@
 #include "generator/linedir.h"
 #include "generator/macro.h"
 #include "generator/output.h"
+#include "generator/support.h"
 
 // The support library of the generator program, in the order it is written:
 // the type overloads that pick a print format for "##expr##", the format
@@ -178,19 +179,44 @@ static const char *const SupportLines[] = {
     "  }",
 };
 
+// The types, templates and macros among SupportLines, which every program
+// needs in its own text: from the first line to the last of these.
+static const char *const FirstShared = "struct _NoPrintedForm {};";
+static const char *const LastShared = "#define _Ftype(a)  _ftype(&a)";
+
+// The last lines of AddQuotes, which depend on the compiler.
+static void AddQuotesEnd(bool msc, std::vector<std::string> &lines) {
+  lines.push_back(msc ? "  strcpy_s(&res[1], sizeRes, inp);" : "  strcpy(&res[1], inp);");
+  lines.push_back(msc ? "  strcat_s(res, sizeRes, \"\\\"\");" : "  strcat(res, \"\\\"\");");
+  lines.push_back("  return(res);");
+  lines.push_back("}");
+}
+
+std::vector<std::string> SupportPart(SupportLinesOf kind) {
+  std::vector<std::string> lines;
+  bool shared = false;
+  for (const char *line : SupportLines) {
+    if (std::string(line) == FirstShared) shared = true;
+    if (kind == AllSupport || shared == (kind == SharedSupport)) lines.push_back(line);
+    if (std::string(line) == LastShared) shared = false;
+  }
+  if (kind != SharedSupport) AddQuotesEnd(comp == MSC, lines);
+  return lines;
+}
+
 void PrintHeaders(const char *finalName, const char *macroName) {
   bool msc = comp == MSC;
   for (const std::string &define : Defines) PrintLine(CodeFile, define);
-  PrintLine(MacroFile, "// C macro file");
   PrintLine(CodeFile, "#include <stdio.h>");
-  PrintLine(MacroFile, "#include <string.h>");
-  PrintLine(MacroFile, "#include <stdlib.h>");
   PrintLine(CodeFile, "FILE *stdcom;");
-  for (const char *line : SupportLines) PrintLine(MacroFile, line);
-  PrintLine(MacroFile, msc ? "  strcpy_s(&res[1], sizeRes, inp);" : "  strcpy(&res[1], inp);");
-  PrintLine(MacroFile, msc ? "  strcat_s(res, sizeRes, \"\\\"\");" : "  strcat(res, \"\\\"\");");
-  PrintLine(MacroFile, "  return(res);");
-  PrintLine(MacroFile, "}");
+  if (CompactForm) {
+    PrintLine(MacroFile, CompactSupportText(false));
+  } else {
+    PrintLine(MacroFile, "// C macro file");
+    PrintLine(MacroFile, "#include <string.h>");
+    PrintLine(MacroFile, "#include <stdlib.h>");
+    for (const std::string &line : SupportPart(AllSupport)) PrintLine(MacroFile, line);
+  }
   PrintLine(CodeFile, "// C output file");
   PrintExact(CodeFile, "#include \"%s\"\n", macroName, Verbatim);
   if (CompactForm) return WriteCompactMain();

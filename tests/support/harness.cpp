@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "driver/run.h"
+#include "generator/support.h"
 #include "generator/codeform.h"
 #include "generator/macro.h"
 #include "scanner/input_stack.h"
@@ -40,6 +41,12 @@ std::string ReadFile(const std::string &path) {
 
 void WriteFile(const std::string &path, const std::string &content) {
   std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string MacroAfterSupport(const std::string &macro, bool compact) {
+  if (!compact) return DropLines(macro, MacroPrologueLines);
+  const std::string support = CompactSupportText(false) + "\n";
+  return macro.compare(0, support.size(), support) == 0 ? macro.substr(support.size()) : macro;
 }
 
 std::string DropLines(const std::string &text, int n) {
@@ -106,7 +113,7 @@ Generated Translate(const std::string &source, const std::vector<std::string> &w
     size_t main = result.codeAll.find("\n_vload(");
     result.code = main == std::string::npos ? "" : DropLines(result.codeAll.substr(main + 1), 1);
   }
-  result.macro = DropLines(result.macroAll, MacroPrologueLines);
+  result.macro = MacroAfterSupport(result.macroAll, compact);
   return result;
 }
 

@@ -22,6 +22,9 @@ std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &content);
 // text without its first n lines.
 std::string DropLines(const std::string &text, int n);
+// The macro file after the support library: the designed lines, or the compact form's
+// (the whole text when it does not begin with them).
+std::string MacroAfterSupport(const std::string &macro, bool compact);
 
 // What an in-process translation wrote.
 struct Generated {
