@@ -90,6 +90,11 @@ fi
 # vorn's private folders and gcc's temporary files go to the scratch directory.
 mkdir -p "$scratch/bin" "$scratch/tmp"
 cp -p "$vorn" "$scratch/bin/vorn"
+# The prebuilt support part goes with it: vorn looks for it in lib/vorn beside itself.
+if [ -d "$(dirname "$vorn")/lib/vorn" ]; then
+  mkdir -p "$scratch/bin/lib"
+  cp -rp "$(dirname "$vorn")/lib/vorn" "$scratch/bin/lib/vorn"
+fi
 V=$scratch/bin/vorn
 export TMPDIR=$scratch/tmp
 
@@ -193,8 +198,37 @@ translation() {
     "$V -q --compact --compiler=true --save-temps=$scratch/tr-empty $scratch/empty/empty.C" \
     "$V -q --compact --compiler=true --save-temps=$scratch/tr-big ${targs[big]}" > /dev/null
 }
+# Vorn's own peak memory, nothing compiled, on the 10k lines and on the 10 MB template.
+own_memory() {
+  local n
+  for n in plain big; do
+    cd "$scratch/$n"
+    # shellcheck disable=SC2086
+    /usr/bin/time -f %M -o own.mem "${to[@]}" $V -q --compact --compiler=true \
+      --save-temps="$scratch/own-$n" ${targs[$n]} > /dev/null 2>&1
+    tail -1 own.mem > "$scratch/$n/own.txt"
+  done
+}
+# The realistic templates of examples/, each with an empty cache, beside the bare gcc.
+examples_cold() {
+  local d=$scratch/examples t
+  cp -r "$root/examples" "$d"
+  cd "$d"
+  local prep="sh -c 'rm -rf cache-cold && mkdir cache-cold'" cmds=() hf=()
+  for t in squares colors crc32 fields vm; do
+    cmds+=("$V -q --compact --cache=cache-cold --output=$t.out $t.C") hf+=(-n "$t.C" --prepare "$prep")
+  done
+  cmds+=("$V -q --compact --cache=cache-cold --output=unroll.out -cunroll -M 8 dot8")
+  hf+=(-n "unroll.C -M 8 dot8" --prepare "$prep")
+  cmds+=("gcc -x c++ $scratch/empty/hello.c -o hello.exe") hf+=(-n "gcc -x c++ hello.c" --prepare true)
+  # shellcheck disable=SC2086
+  for t in "${cmds[@]}"; do "${to[@]}" $t > /dev/null || { echo "run.sh: '$t' failed" >&2; return 1; }; done
+  "${to[@]}" hyperfine -N --style basic --runs "$runs" --warmup "$warmup" --output "$d/stdout.txt" \
+    --export-json "$scratch/examples.json" --export-markdown "$scratch/examples.md" "${hf[@]}" "${cmds[@]}" > /dev/null
+}
 sync
 ( translation ) || { echo "run.sh: the translation's timing failed" >&2; failed=1; }
+( own_memory ) || { echo "run.sh: vorn's own memory was not measured" >&2; failed=1; }
 t0=$(date +%s)
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 # Each input in a subshell of its own; what it found is in its directory.
@@ -202,6 +236,7 @@ for n in "${names[@]}"; do
   if ! (bench "$n"); then echo "failed" > "$scratch/$n/failed"; failed=1; fi
   [ ! -f "$scratch/$n/default.txt" ] || ! grep -q '^same=no\|^failed' "$scratch/$n/default.txt" || failed=1
 done
+( examples_cold ) || { echo "run.sh: the examples' cold runs failed" >&2; failed=1; }
 
 
 # ---- the tables ------------------------------------------------------------

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 
+#include "build/cache.h"
 #include "harness.h"
 #include "random_template.h"
 
@@ -265,6 +267,89 @@ TEST(CompactForm, RunsAsTheDefaultForm) {
     files["s.C"] = t.source;
     ExpectSameRun(t.what, files, t.args);
   }
+
+  // The first golden cases again: with clang++, whose support part the cold run makes in the
+  // cache folder, and self-contained (a -D of a support library name keeps the part out).
+  const bool clang = Shell("command -v clang++ >/dev/null") == 0;
+  for (size_t i = 0; i < 4 && i < cases.size(); i++) {
+    Files files;
+    for (const fs::directory_entry &entry : fs::directory_iterator(cases[i])) {
+      const std::string name = entry.path().filename();
+      if (name.find('.') != std::string::npos && name.rfind("s_", 0) != 0)
+        files[name] = ReadFile(entry.path());
+    }
+    std::istringstream argText(fs::exists(cases[i] / "args") ? ReadFile(cases[i] / "args") : "s.C\n");
+    std::vector<std::string> args;
+    for (std::string word; std::getline(argText, word);) args.push_back(word);
+    if (clang) {
+      args.insert(args.begin(), "--compiler=clang++");
+      ExpectSameRun("clang++, golden " + cases[i].filename().string(), files, args);
+      args.erase(args.begin());
+    }
+    args.insert(args.begin(), "-DCString=CString");
+    ExpectSameRun("self-contained, golden " + cases[i].filename().string(), files, args);
+  }
+}
+
+// The prebuilt support part serves only when it is whole: a copy of Vorn with its part uses it
+// (an object that prints a mark, with its sum, shows it), and one whose object does not match
+// its sum, whose sum is missing or whose precompiled header is cut uses none. Without a part,
+// the program carries the library; with a cache folder, the part is made there once.
+TEST(CompactForm, PrebuiltSupportServesOnlyWhenWhole) {
+  TempDir dir;
+  fs::create_directories("inst/bin");
+  fs::copy_file(VORN_BIN, "inst/bin/vorn");
+  fs::copy(fs::path(VORN_BIN).parent_path() / "lib", "inst/lib", fs::copy_options::recursive);
+  std::string base;
+  for (const fs::directory_entry &entry : fs::directory_iterator("inst/lib/vorn"))
+    if (entry.path().extension() == ".sum") base = entry.path().string().substr(0, entry.path().string().size() - 4);
+  ASSERT_FALSE(base.empty()) << "the build made no support part";
+  const std::string object = ReadFile(base + ".o"), sum = ReadFile(base + ".sum");
+  // The same library, but every segment printed is followed by a mark.
+  std::string marked = ReadFile(base + ".C");
+  const std::string end = "return (int)_vdone; }";
+  ASSERT_NE(marked.find(end), std::string::npos);
+  marked.replace(marked.find(end), end.size(), "fputs(\"<mark>\", stdcom); " + end);
+  WriteFile("marked.C", marked);
+  ASSERT_EQ(Shell(std::string(VORN_HOST_GCC) + " -c marked.C -o marked.o"), 0);
+  const std::string markedSum = "vorn-support-part 1\n" + HashHex(ReadFile("marked.o")) +
+                                sum.substr(sum.find('\n', 20));
+  WriteFile("t.C", "##int n = 3;\nint v = ##n##;\n");
+  const std::string expected = "#line 2 \"t.C\"\nint v = 3;\n";
+  const struct {
+    const char *what;
+    std::function<void()> change;
+    bool marked;
+  } rows[] = {
+      {"the part as it was made", [] {}, false},
+      {"a marked object with its sum", [&] { WriteFile(base + ".o", ReadFile("marked.o")); WriteFile(base + ".sum", markedSum); }, true},
+      {"a marked object under the old sum", [&] { WriteFile(base + ".sum", sum); }, false},
+      {"no sum", [&] { fs::remove(base + ".sum"); }, false},
+      {"a cut precompiled header", [&] {
+         WriteFile(base + ".o", object);
+         WriteFile(base + ".sum", sum);
+         fs::resize_file(base + ".h.gch", fs::file_size(base + ".h.gch") / 2);
+       }, false},
+      {"no part at all", [] { fs::remove_all("inst/lib"); }, false},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.what);
+    row.change();
+    ASSERT_EQ(Shell("inst/bin/vorn -q --output=t.c t.C 2>err"), 0) << ReadFile("err");
+    EXPECT_EQ(ReadFile("t.c"), row.marked ? "#line 2 \"t.C\"\n<mark>int v = <mark>3;\n<mark>" : expected);
+  }
+  // With a cache folder, the part is made there on first use, and used again after.
+  ASSERT_EQ(Shell("inst/bin/vorn -q --cache=c --output=t.c t.C"), 0);
+  EXPECT_EQ(ReadFile("t.c"), expected);
+  std::string made;
+  for (const fs::directory_entry &entry : fs::directory_iterator("c/support"))
+    if (entry.path().extension() == ".sum") made = entry.path().string();
+  ASSERT_FALSE(made.empty());
+  const auto when = fs::last_write_time(made);
+  WriteFile("u.C", "##int n = 4;\nint v = ##n##;\n");
+  ASSERT_EQ(Shell("inst/bin/vorn -q --cache=c --output=u.c u.C"), 0);
+  EXPECT_EQ(ReadFile("u.c"), "#line 2 \"u.C\"\nint v = 4;\n");
+  EXPECT_EQ(fs::last_write_time(made), when) << "the part was made again";
 }
 
 namespace {
