@@ -51,9 +51,13 @@ static std::string DefinedName(const std::string &define) {
   return at == std::string::npos ? "" : define.substr(at, end == std::string::npos ? end : end - at);
 }
 
+// The part's file names in dir, without their extensions. The key is made once a run: the
+// settings do not change within one.
+static std::string PartKey;
 static std::string PartBase(const std::string &dir) {
-  std::string key = HashHex("vorn-support 1\n" + HashHex(SupportObjectText()) + "\n" + CompileSettingsText());
-  return dir + "/support-" + key;
+  if (PartKey.empty())
+    PartKey = HashHex("vorn-support 1\n" + HashHex(SupportObjectText()) + "\n" + CompileSettingsText());
+  return dir + "/support-" + PartKey;
 }
 
 // True when the part at base is whole: its sum holds for the object and the precompiled header.
@@ -206,4 +210,5 @@ void ResetPrebuiltSupport() {
   SupportHeader.clear();
   PartHasPch = false;
   PartLinksWithGold = false;
+  PartKey.clear();
 }

@@ -18,6 +18,7 @@
 #include <set>
 #include <vector>
 
+#include "build/settings.h"
 #include "generator/prologue.h"
 
 // What a program or the object must see of a definition it does not compile.
@@ -129,7 +130,11 @@ std::string SupportHeaderText() {
 }
 
 std::string SupportObjectText() {
-  return "#include <stdio.h>\nextern FILE *stdcom;\n" + CompactSupportText(true) + "\n";
+  // The same text all along, for the library's lines depend on nothing but the compiler's kind.
+  static std::string text[2];
+  std::string &made = text[comp == MSC];
+  if (made.empty()) made = "#include <stdio.h>\nextern FILE *stdcom;\n" + CompactSupportText(true) + "\n";
+  return made;
 }
 
 bool NamesSupport(const std::string &name) {
