@@ -55,9 +55,15 @@
 # that succeeds replaces it, and a run whose result is the text it already
 # holds leaves it untouched, so that under Ninja (which checks outputs again
 # after a custom command) an edit that changes nothing generated rebuilds
-# nothing downstream. The template is named by its absolute path, so that the
-# "#line" directives, the compiler's messages and __FILE__ name a file that
-# exists from any folder. Vorn runs with -q: a successful run prints nothing.
+# nothing downstream. The template is named by its absolute path, and the
+# "#line" directives name it relative to the folder where the build compiles
+# the final source (--file-prefix-map): the compiler's messages and gdb find
+# it from the build tree, and a checkout at another path gives the same final
+# source. Vorn runs with -q: a successful run prints nothing.
+#
+# VORN_CACHE_DIR, when set, is the cache folder in place of
+# <build dir>/vorn-cache: builds of several checkouts, or CI runs that keep
+# the folder, then share compiled generator programs.
 #
 # The program: the variable VORN_EXECUTABLE when set, else the imported
 # target Vorn::vorn (made by find_package(Vorn)), else a target named vorn in
@@ -132,8 +138,32 @@ function(vorn_generate output)
     list(APPEND form "--save-temps=${work}")
   endif()
   if(NOT VG_NO_CACHE)
-    list(APPEND form "--cache=${CMAKE_BINARY_DIR}/vorn-cache")
+    if(VORN_CACHE_DIR)
+      list(APPEND form "--cache=${VORN_CACHE_DIR}")
+    else()
+      list(APPEND form "--cache=${CMAKE_BINARY_DIR}/vorn-cache")
+    endif()
   endif()
+
+  # The names in the "#line" directives, relative to the folder where the
+  # build compiles the final source (the top build folder for Ninja, the
+  # current one for make): the source and build trees are named from there,
+  # so two checkouts at different paths give the same final sources and
+  # generator programs, and share the entries of one cache folder. The build
+  # tree's map comes last, as it wins for a build tree inside the source tree.
+  if(CMAKE_GENERATOR MATCHES "Make")
+    set(compile_dir "${CMAKE_CURRENT_BINARY_DIR}")
+  else()
+    set(compile_dir "${CMAKE_BINARY_DIR}")
+  endif()
+  set(maps "")
+  foreach(root IN ITEMS "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}")
+    file(RELATIVE_PATH relative "${compile_dir}" "${root}")
+    if(NOT relative STREQUAL "")
+      string(APPEND relative "/")
+    endif()
+    list(APPEND maps "--file-prefix-map=${root}/=${relative}")
+  endforeach()
 
   set(limit "")
   if(VG_TIMEOUT)
@@ -171,7 +201,7 @@ function(vorn_generate output)
   add_custom_command(
     OUTPUT "${output}"
     ${make_folder}
-    COMMAND "${program}" -q ${form} ${limit} "--depfile=${output}.d" ${search}
+    COMMAND "${program}" -q ${form} ${limit} ${maps} "--depfile=${output}.d" ${search}
             ${defines} "--output=${output}" ${input}
     WORKING_DIRECTORY "${template_dir}"
     DEPENDS "${template}" ${VG_DEPENDS} ${program_depends}

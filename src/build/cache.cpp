@@ -20,11 +20,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "build/prebuilt.h"
 #include "build/settings.h"
 #include "build/wholefile.h"
 #include "driver/cleanup.h"
 #include "driver/names.h"
 #include "driver/partial.h"
+#include "generator/linedir.h"
 
 std::string CacheDir;
 
@@ -96,6 +98,14 @@ static std::string WithoutLineNumbers(const std::string &text) {
   return out;
 }
 
+// A word of the compile line as the prefix maps write it; a folder (-iquote's)
+// is mapped as the names of the files in it would be.
+static std::string MappedWord(const std::string &word) {
+  if (word.empty() || word.back() == '/') return MappedName(word);
+  std::string mapped = MappedName(word + "/");
+  return mapped.empty() ? "." : mapped.back() == '/' ? mapped.substr(0, mapped.size() - 1) : mapped;
+}
+
 // What the key is made of, besides the headers; without line numbers when blind.
 // timed is set when the code names its compile (NamesItsCompile).
 std::string CompileSettingsText() {
@@ -116,7 +126,10 @@ std::string CompileSettingsText() {
 static std::string KeyText(const std::string &code, const std::string &macro,
                            const std::vector<std::string> &extras, bool *timed, bool blind = false) {
   std::string text = "vorn-cache 2\n" + CompileSettingsText();
-  for (const std::string &word : extras) text += word + "\n";
+  // Names as the prefix maps write them, so that checkouts at other paths share
+  // entries; the support part's header by its name alone, which holds its key.
+  for (const std::string &word : extras)
+    text += (!SupportHeader.empty() && word == SupportHeader ? BaseName(word) : MappedWord(word)) + "\n";
   std::string bytes;
   for (const std::string *file : {&code, &macro}) {
     bool read = ReadWholeFile(*file, bytes);
@@ -143,6 +156,26 @@ static std::string FileState(const std::string &path) {
   return text;
 }
 
+// A header's path as a manifest keeps it: "=NEW<tab>REST" when a prefix map
+// turns its OLD into NEW, so that a run in another checkout, whose map has the
+// same NEW, checks its own copy of the header; the path itself otherwise.
+static std::string KeptPath(const std::string &path) {
+  for (auto map = FilePrefixMaps.rbegin(); map != FilePrefixMaps.rend(); ++map)
+    if (path.compare(0, map->first.size(), map->first) == 0)
+      return "=" + map->second + "\t" + path.substr(map->first.size());
+  return path;
+}
+
+// The header a kept path names in this run: through the last map with that NEW.
+static std::string FoundPath(const std::string &kept) {
+  size_t tab = kept.find('\t');
+  if (kept.empty() || kept[0] != '=' || tab == std::string::npos) return kept;
+  const std::string to = kept.substr(1, tab - 1), rest = kept.substr(tab + 1);
+  for (auto map = FilePrefixMaps.rbegin(); map != FilePrefixMaps.rend(); ++map)
+    if (map->second == to) return map->first + rest;
+  return to + rest;
+}
+
 // True when every line of the manifest still holds: each header's hash, and
 // the program's. A header whose inode says it is untouched since it was
 // hashed is not read again; the program is always read whole.
@@ -156,6 +189,7 @@ static bool ManifestHolds(const std::string &manifest, const std::string &exe) {
     size_t state = line.find(' ', 33);
     if (line.size() < 34 || line[32] != ' ' || state == std::string::npos) return false;
     std::string path = line.substr(state + 1);
+    if (path != "@program") path = FoundPath(path);
     if (path == "@program") program = true;
     else HitHeaders.push_back(path);
     if (path != "@program" && line.compare(33, state - 33, FileState(path)) == 0) continue;
@@ -280,7 +314,7 @@ void StoreProgram(const std::string &exe, const std::vector<std::string> &header
     std::string state = recent ? "new" : FileState(path);
     // A header that cannot be read again cannot be checked.
     if (!ReadWholeFile(path, bytes) || NamesItsCompile(bytes)) return;
-    manifest += HashHex(bytes) + " " + state + " " + path + "\n";
+    manifest += HashHex(bytes) + " " + state + " " + KeptPath(path) + "\n";
   }
   manifest += HashHex(program) + " - @program\n";
   std::error_code err;

@@ -15,6 +15,7 @@
 #include "build/steps.h"
 #include "driver/diagnostics.h"
 #include "generator/codeform.h"
+#include "generator/linedir.h"
 #include "generator/macro.h"
 #include "scanner/input_stack.h"
 
@@ -56,6 +57,18 @@ static void TimeoutOption(const std::string &value, RunNames &names) {
 }
 
 // --max-output=SIZE: bytes, or K, M, G (powers of 1024) of them; 0 for no bound.
+// --file-prefix-map=OLD=NEW: split at the first '=', as gcc does (an empty OLD fits every name).
+static void PrefixMapOption(const std::string &value, RunNames &names) {
+  size_t equals = value.find('=');
+  if (equals == std::string::npos) {
+    VornError("--file-prefix-map takes OLD=NEW, a prefix of names and what to write in its place, "
+              "not \"" + value + "\"");
+    names.fatal = true;
+    return;
+  }
+  FilePrefixMaps.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+}
+
 static void MaxOutputOption(const std::string &value, RunNames &names) {
   size_t digits = 0;
   while (digits < value.size() && isdigit(static_cast<unsigned char>(value[digits]))) digits++;
@@ -126,6 +139,12 @@ static const Option Options[] = {
      "keep compiled generator programs in DIR and run one again\n"
      "instead of compiling the same program again",
      [](RunNames &n, const std::string &v, int, int, Args) { n.cache = v; return false; }},
+    {"--file-prefix-map", nullptr, NeedsValue, "--file-prefix-map=OLD=NEW",
+     "write a template or include name that begins with OLD\n"
+     "with NEW in its place, in the final source's and the\n"
+     "generator program's #line directives; repeatable, the\n"
+     "last that fits counts",
+     [](RunNames &n, const std::string &v, int, int, Args) { PrefixMapOption(v, n); return false; }},
     {"--make-support", nullptr, NeedsValue, "--make-support=DIR",
      "make in DIR, for the compiler and options in use, the part of\n"
      "the generator program that is the same for every template\n"

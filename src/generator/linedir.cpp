@@ -42,8 +42,16 @@ std::string CString(std::string_view text) {
   return out;
 }
 
+std::vector<std::pair<std::string, std::string>> FilePrefixMaps;
+
+std::string MappedName(const std::string &name) {
+  for (auto map = FilePrefixMaps.rbegin(); map != FilePrefixMaps.rend(); ++map)
+    if (name.compare(0, map->first.size(), map->first) == 0) return map->second + name.substr(map->first.size());
+  return name;
+}
+
 std::string DirectiveText(int line, const char *name) {
-  return "#line " + std::to_string(line) + " \"" + CString(name) + "\"\n";
+  return "#line " + std::to_string(line) + " \"" + CString(MappedName(name)) + "\"\n";
 }
 
 // The name as a directive of the final source shows it, and as the format
@@ -61,7 +69,7 @@ static std::string FormatSafe(const std::string &name);
 static const EscapedName &EscapesOf(const char *name) {
   if (Escapes.name != name) {
     Escapes.name = name;
-    Escapes.shown = CString(name);
+    Escapes.shown = CString(MappedName(name));
     Escapes.inFormat = FormatSafe(CString(Escapes.shown));
   }
   return Escapes;
@@ -162,6 +170,7 @@ void FollowConditional(ConditionalKind kind) {
 
 void ResetLineDirectives() {
   Escapes = EscapedName();
+  FilePrefixMaps.clear();
   ConditionalDepth = 0;
   DirectiveInGroup = 0;
   DirectiveOwed = 0;

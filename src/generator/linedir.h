@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 extern int First;        // 1: a directive is wanted even for line 1 (start of the run, after an include)
 extern int PnumChanged;         // the gate: a final-source directive may be written only while 1
@@ -29,6 +31,12 @@ enum DirectiveStep {
   FlushAndDirective,  // the pending statements go out, then the directive
 };
 
+// --file-prefix-map pairs (OLD, NEW), in command-line order.
+extern std::vector<std::pair<std::string, std::string>> FilePrefixMaps;
+
+// name as the directives write it: the NEW of the last --file-prefix-map whose OLD begins it
+// in place of that OLD (a plain prefix of characters, as gcc's option has it), or name itself.
+std::string MappedName(const std::string &name);
 // text as the inside of a C string literal: each backslash and double quote escaped.
 std::string CString(std::string_view text);
 // The text "#line N \"name\"" and a newline, for the generator program.

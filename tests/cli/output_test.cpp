@@ -236,3 +236,42 @@ TEST(Output, AnotherCompilerBuildsTheGeneratorProgram) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("bad.C:1:11: error: expected expression"), std::string::npos) << r.err;
 }
+
+// --file-prefix-map writes template names as asked, in the final source and in the generator
+// program, with gcc's rule: a plain prefix of characters, the last map that fits. So --check
+// run from the parent folder agrees with a final source made inside the template's folder.
+TEST(Output, PrefixMapsNameTheTemplateAsAsked) {
+  TempDir dir;
+  ASSERT_EQ(Shell("mkdir ci"), 0);
+  WriteFile("ci/sq.C", "##MSTART\nint sq(int v) { return v * v; }\n##MEND\n##int n = 3;\nint v = ##sq(n)##;\n");
+  ASSERT_EQ(Shell(std::string("cd ci && ") + VORN_BIN + " -q --output=sq.c sq.C"), 0);
+  EXPECT_EQ(RunVorn({"-q", "--check", "--output=ci/sq.c", "ci/sq.C"}).status, 3);
+  EXPECT_EQ(RunVorn({"-q", "--check", "--file-prefix-map=ci/=", "--output=ci/sq.c", "ci/sq.C"}).status, 0);
+  const struct {
+    std::vector<std::string> maps;
+    std::string name;
+  } rows[] = {
+      {{"--file-prefix-map=ci/=up/"}, "up/sq.C"},
+      {{"--file-prefix-map=c=Z"}, "Zi/sq.C"},  // characters, not folders
+      {{"--file-prefix-map=ci/=A/", "--file-prefix-map=ci/s=B/"}, "B/q.C"},
+      {{"--file-prefix-map=ci/s=B/", "--file-prefix-map=ci/=A/"}, "A/sq.C"},
+      {{"--file-prefix-map=other/=X/"}, "ci/sq.C"},
+      {{"--file-prefix-map==../"}, "../ci/sq.C"},  // an empty OLD fits every name
+  };
+  for (const auto &row : rows) {
+    std::vector<std::string> args = {"-q", "--save-temps=t", "--output=out.c"};
+    args.insert(args.end(), row.maps.begin(), row.maps.end());
+    args.push_back("ci/sq.C");
+    RunResult r = RunVorn(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string directive = "#line 5 \"" + row.name + "\"";
+    EXPECT_EQ(ReadFile("out.c"), directive + "\nint v = 9;\n") << row.name;
+    EXPECT_NE(ReadFile("t/sq_C.C").find(directive), std::string::npos) << row.name;
+    EXPECT_NE(ReadFile("t/sq_M.mac").find("#line 2 \"" + row.name + "\""), std::string::npos) << row.name;
+    if (row.name != "ci/sq.C")  // no name as spelled is left in the program
+      EXPECT_EQ((ReadFile("t/sq_C.C") + ReadFile("t/sq_M.mac")).find("\"ci/sq.C"), std::string::npos);
+  }
+  RunResult bad = RunVorn({"-q", "--file-prefix-map=noequals", "ci/sq.C"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("--file-prefix-map takes OLD=NEW"), std::string::npos) << bad.err;
+}
