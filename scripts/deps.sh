@@ -13,6 +13,9 @@ command -v groff >/dev/null || missing+=(groff-base)
 command -v ccache >/dev/null || missing+=(ccache)
 # A second compiler for --compiler (part of this machine image; the test skips without it).
 command -v clang++ >/dev/null || missing+=(clang)
+# The Meson integration's test; gdb for the --debug test (it skips without gdb).
+command -v meson >/dev/null || missing+=(meson)
+command -v gdb >/dev/null || missing+=(gdb)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   apt-get update -qq

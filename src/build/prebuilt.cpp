@@ -33,6 +33,7 @@
 
 std::string SupportObject;
 std::string SupportHeader;
+int PrebuiltAllowed = 1;
 
 static bool PartHasPch = false;        // the part found last has a precompiled header
 static bool PartLinksWithGold = false; // its compiler links with gold, which is faster for so small a program
@@ -167,7 +168,7 @@ static bool MakePart(const std::string &dir, std::string &why) {
 
 bool UsePrebuiltSupport(std::vector<std::string> &extras) {
   ResetPrebuiltSupport();
-  if (!Prebuildable()) return false;
+  if (!PrebuiltAllowed || !Prebuildable()) return false;
   for (const std::string &define : Defines)
     if (NamesSupport(DefinedName(define))) return false;
   std::string found, why;

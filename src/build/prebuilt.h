@@ -8,6 +8,7 @@
 
 extern std::string SupportObject; // the prebuilt object the compile links after the code file; empty: none
 extern std::string SupportHeader; // the prebuilt part's header (-include), which the headers list leaves out
+extern int PrebuiltAllowed;       // 0 when the program must carry the whole library (--debug, --sanitize)
 
 // Finds the prebuilt part that fits the current compile settings (beside Vorn's executable, or
 // made on first use in the cache folder's "support" folder) and sets SupportObject and, where

@@ -25,6 +25,8 @@ struct RunNames {
   std::string compiler;    // --compiler=PROGRAM, as given; empty for the built-in one
   std::string cache;       // --cache=DIR; empty for no cache
   std::string makeSupport; // --make-support=DIR; empty when not asked
+  bool debug = false;      // --debug: a generator program for gdb, kept with its files
+  bool sanitize = false;   // --sanitize: the generator program built and run under the sanitizers
   std::string scratch;     // the private folder of an --output run; empty until made
 };
 

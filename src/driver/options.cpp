@@ -145,6 +145,19 @@ static const Option Options[] = {
      "generator program's #line directives; repeatable, the\n"
      "last that fits counts",
      [](RunNames &n, const std::string &v, int, int, Args) { PrefixMapOption(v, n); return false; }},
+    {"--debug", nullptr, NoValue, "--debug",
+     "compile the generator program for a debugger (-g -O0), keep\n"
+     "it and its files as --save-temps does, and print the gdb\n"
+     "command that runs it; the final source is the same",
+     [](RunNames &n, const std::string &, int, int, Args) {
+       n.debug = n.saveTemps = true;
+       return false;
+     }},
+    {"--sanitize", nullptr, NoValue, "--sanitize",
+     "build and run the generator program under the compiler's\n"
+     "address and undefined-behaviour sanitizers: a fault of the\n"
+     "macro code fails the run with a report at its template line",
+     [](RunNames &n, const std::string &, int, int, Args) { n.sanitize = true; return false; }},
     {"--make-support", nullptr, NeedsValue, "--make-support=DIR",
      "make in DIR, for the compiler and options in use, the part of\n"
      "the generator program that is the same for every template\n"

@@ -63,6 +63,7 @@ void ResetVorn() {
   CompileExtras.clear();
   CacheDir.clear();
   ResetPrebuiltSupport();
+  PrebuiltAllowed = 1;
 }
 
 // Runs the scanner over every entry of the input stack, bottom entry first
@@ -152,6 +153,37 @@ static void RemoveFailedFinal(const std::string &final) {
     fprintf(stderr, "vorn: removed the final source %s of a failed run\n", final.c_str());
 }
 
+// --debug and --sanitize: the compile words they add (a compiler of gcc's
+// family only), and a program that carries the whole support library, so that
+// all of it is compiled the same way. A debugged program is compiled afresh,
+// never taken from the cache, so that the kept program is the one that ran.
+static bool AskForBuildKind(const RunNames &names) {
+  if (!names.debug && !names.sanitize) return true;
+  if (!CompilerTakesGccOptions()) {
+    VornError(std::string(names.debug ? "--debug" : "--sanitize") +
+              " needs a compiler of gcc's family, which takes -g and -fsanitize");
+    return false;
+  }
+  PrebuiltAllowed = 0;
+  if (names.debug) {
+    CompileExtras.insert(CompileExtras.end(), {"-g", "-O0"});
+    CacheDir.clear();
+  }
+  if (names.sanitize)
+    CompileExtras.insert(CompileExtras.end(), {"-fsanitize=address,undefined", "-fno-sanitize-recover=undefined",
+                                               "-fno-omit-frame-pointer", "-g"});
+  return true;
+}
+
+// The command that runs the kept generator program under gdb, as this run ran it; its final
+// source goes beside it, so that running it leaves the final source of the run alone.
+static void SayHowToDebug(const RunNames &names, const std::string &program) {
+  std::string final = names.output.empty() ? names.final : FolderOf(program) + "/" + TemplateBase(names, false) + "_new.C";
+  std::string command = "gdb --args " + std::string(GeneratorPath(program.c_str())) + " " + final;
+  if (!TextSegmentsName.empty()) command += " " + TextSegmentsName;
+  fprintf(stderr, "vorn: to debug the generator program: %s\n", command.c_str());
+}
+
 // Translation, dependency file, compile and generator run; the exit status.
 // stepFailed tells a failed compile or generator run from other failures.
 static int Generate(RunNames &names, bool &stepFailed) {
@@ -180,6 +212,7 @@ static int Generate(RunNames &names, bool &stepFailed) {
   // private folder, are of no further use (--save-temps keeps them).
   stepFailed = false;
   if ((built & 0xFFFF) != 0) return 1;
+  if (names.debug) SayHowToDebug(names, program);
   // A final source that could not be written is no fault of the program.
   if (call_pgm(program.c_str(), names.final.c_str()) != 0) {
     stepFailed = !FinalUnwritable;
@@ -223,6 +256,7 @@ static int Run(RunNames &names) {
   // code file, in a folder of its own, needs that folder named.
   std::string templateFolder = names.fromStdin ? "." : FolderOf(names.input);
   if (FolderOf(names.code) != templateFolder) CompileExtras = {"-iquote", templateFolder};
+  if (!AskForBuildKind(names)) return 1;
   FinalShown = names.output.empty() || names.output == "-" ? "" : names.output;
   // A code file in the private folder, which a failed compile removes, is named by its template.
   CodeShown = !names.scratch.empty() && names.code.rfind(names.scratch + "/", 0) == 0

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -254,4 +255,37 @@ TEST(Build, TemplateMistakesAreNamedBeforeTheCompile) {
       EXPECT_EQ(r.status, 1) << c.source;
       EXPECT_EQ(r.err.rfind(c.report, 0), 0u) << r.err;
     }
+}
+
+// --debug keeps a generator program built for gdb and says how to run it: a breakpoint at a
+// template line is hit there and a macro variable prints; the final source is the one a plain
+// run writes. --sanitize fails a run whose macro code reads past a table, at its template line,
+// where a plain run writes whatever lay beyond it.
+TEST(Build, DebugAndSanitizeBuilds) {
+  TempDir dir;
+  WriteFile("d.C", "##MSTART\nint table[4] = {1, 2, 3, 4};\n##MEND\n##int n = 3;\n"
+                   "##for (int i = 0; i < n; i++) {\nint v##i## = ##table[i] * n##;\n##}\n");
+  ASSERT_EQ(RunVorn({"-q", "--output=plain.c", "d.C"}).status, 0);
+  RunResult r = RunVorn({"-q", "--debug", "--output=d.c", "d.C"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile("d.c"), ReadFile("plain.c"));
+  const std::string say = "vorn: to debug the generator program: ";
+  ASSERT_EQ(r.err.rfind(say, 0), 0u) << r.err;
+  const std::string command = r.err.substr(say.size(), r.err.find('\n') - say.size());
+  EXPECT_EQ(command, "gdb --args ./d_C.exe ./d_new.C ./d_C.dat");
+  if (Shell("command -v gdb >/dev/null") == 0) {
+    ASSERT_EQ(Shell("ulimit -f 10240; timeout -k 5 60 gdb -batch -ex 'break d.C:6' -ex run -ex 'print n' "
+                    "-ex 'print table[i] * n' -ex bt " + command.substr(4) + " >gdb.out 2>&1"), 0);
+    const std::string out = ReadFile("gdb.out");
+    EXPECT_NE(out.find("d.C:6\n6\tint v##i## = ##table[i] * n##;\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("$1 = 3\n$2 = 3\n#0  main"), std::string::npos) << out;
+  }
+  WriteFile("o.C", "##MSTART\nint table[4] = {1, 2, 3, 4};\n##MEND\n"
+                   "##for (int i = 0; i <= 4; i++) {\nint v##i## = ##table[i]##;\n##}\n");
+  ASSERT_EQ(RunVorn({"-q", "--output=o.c", "o.C"}).status, 0);  // reads past the table unseen
+  r = RunVorn({"-q", "--sanitize", "--save-temps=kept", "--output=o2.c", "o.C"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("o.C:5:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("index 4 out of bounds"), std::string::npos) << r.err;
+  EXPECT_NE(access("o2.c", F_OK), 0);
 }

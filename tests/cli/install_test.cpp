@@ -53,7 +53,7 @@ TEST(Install, SampleProjectBuildsAgainstTheInstalledPackage) {
     // Vorn ran in the templates' directory and wrote nothing there.
     ASSERT_EQ(Shell("ls -R src >src.ls"), 0);
     EXPECT_EQ(ReadFile("src.ls"),
-              "src:\nCMakeLists.txt\nmain.c\nparams.h\nparts\npowers.C\nweekdays.C\n\nsrc/parts:\nnotice.inc\n");
+              "src:\nCMakeLists.txt\nmain.c\nmeson.build\nparams.h\nparts\npowers.C\nweekdays.C\n\nsrc/parts:\nnotice.inc\n");
     // Nothing changed: nothing runs again. Vorn's dependency file names the
     // included part, so an edit to it runs Vorn on both templates again.
     EXPECT_EQ(Regenerated("b", &status), 0);
@@ -134,6 +134,45 @@ TEST(Install, CheckoutsAtOtherPathsGiveTheSameOutputsAndShareTheCache) {
   EXPECT_NE(ReadFile("deeper/path/two/b/gen/powers.c").find("    81,\n"), std::string::npos);
   EXPECT_EQ(ReadFile("deeper/path/two/b/gen/powers.c").find("    243,\n"), std::string::npos);
   EXPECT_NE(ReadFile("one/b/gen/powers.c").find("    243,\n"), std::string::npos);
+}
+
+// The sample project built with Meson (its meson.build): the templates run through custom
+// targets with Vorn's dependency file, so an edit of the header macro code includes or of an
+// included part runs Vorn again on the templates that read it, a build with nothing changed
+// does nothing, and a template's mistake fails the build naming its line.
+TEST(Install, MesonProjectRegeneratesWhatChanged) {
+  if (Shell("command -v meson >/dev/null") != 0) GTEST_SKIP() << "meson is not installed";
+  TempDir dir;
+  const std::string bin = VORN_BIN, build = bin.substr(0, bin.rfind('/'));
+  ASSERT_EQ(Shell("cmake --install " + build + " --prefix prefix >install.out"), 0);
+  ASSERT_EQ(Shell("cp -r " + std::string(VORN_SOURCE_DIR) + "/examples/cmake src"), 0);
+  const std::string path = "PATH=" + dir.path + "/prefix/bin:$PATH ";
+  ASSERT_EQ(Shell(path + "meson setup b src >build.out 2>&1"), 0) << ReadFile("build.out");
+  const auto regenerated = [&](int *status) {
+    *status = Shell(path + "meson compile -C b >build.out 2>&1");
+    const std::string out = ReadFile("build.out");
+    int runs = 0;
+    for (size_t at = 0; (at = out.find("Generating ", at)) != std::string::npos; at++) runs++;
+    return runs;
+  };
+  int status = -1;
+  EXPECT_EQ(regenerated(&status), 2);
+  ASSERT_EQ(status, 0) << ReadFile("build.out");
+  ASSERT_EQ(Shell("b/tables >run.out"), 0);
+  EXPECT_EQ(ReadFile("run.out"), "20 powers, the last 1162261467\nMonday (Mon) to Sunday (Sun)\n");
+  EXPECT_EQ(ReadFile("b/powers.c").rfind("#line 1 \"../src/parts/notice.inc\"\n", 0), 0u);
+  EXPECT_EQ(regenerated(&status), 0);
+  EXPECT_NE(ReadFile("build.out").find("no work to do"), std::string::npos) << ReadFile("build.out");
+  ASSERT_EQ(Shell("sleep 1; echo '#define POWERS_MAX 1000L' >src/params.h"), 0);
+  EXPECT_EQ(regenerated(&status), 1) << ReadFile("build.out");
+  ASSERT_EQ(Shell("b/tables >run.out"), 0);
+  EXPECT_EQ(ReadFile("run.out"), "7 powers, the last 729\nMonday (Mon) to Sunday (Sun)\n");
+  ASSERT_EQ(Shell("sleep 1; echo '/* edited */' >>src/parts/notice.inc"), 0);
+  EXPECT_EQ(regenerated(&status), 2);
+  ASSERT_EQ(Shell("echo '##int broken = ;' >>src/weekdays.C"), 0);
+  regenerated(&status);
+  EXPECT_NE(status, 0);
+  EXPECT_NE(ReadFile("build.out").find("../src/weekdays.C:18:16: error:"), std::string::npos) << ReadFile("build.out");
 }
 
 TEST(Ccache, CompileToObjectAndLinkRecipe) {
