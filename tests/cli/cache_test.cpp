@@ -38,6 +38,7 @@ struct Change {
   bool compiles;        // the run must compile again
   std::string holds;    // the final source holds this
   std::vector<std::string> args = {"-q", "--cache=cache", "--output=t.c", "-ct", "-M", "7"};
+  int tokens = -1;      // token streams the run makes (-E), when it matters
 };
 
 std::string Edited(const std::string &text, const std::string &from, const std::string &to) {
@@ -52,7 +53,7 @@ TEST(Cache, AProgramIsUsedAgainOnlyWhenACompileWouldMakeTheSame) {
   TempDir dir;
   // A preprocessor run (-E) is no compile, nor are the compiles of the support part that every
   // program of this compiler links, made once in the cache folder.
-  WriteFile("cc.sh", "#!/bin/sh\ncase \" $* \" in *\" -E \"*) ;; *\" -c \"*|*c++-header*|*-try*) "
+  WriteFile("cc.sh", "#!/bin/sh\ncase \" $* \" in *\" -E \"*) echo tokens >>tokens.log;; *\" -c \"*|*c++-header*|*-try*) "
                      "echo support >>support.log;; *) echo compile >>compiles.log;; esac\n"
                      "exec " + std::string(VORN_HOST_GCC) + " \"$@\"\n");
   ASSERT_EQ(Shell("chmod +x cc.sh"), 0);
@@ -60,7 +61,8 @@ TEST(Cache, AProgramIsUsedAgainOnlyWhenACompileWouldMakeTheSame) {
   WriteFile("rows.h", "#define ROWS 3\n");
   WriteFile("t.C", Template);
   const Change changes[] = {
-      {"first run", [] {}, true, "  4,\n"},
+      // A cold run makes no token stream: it serves only a later run of other line numbers.
+      {"first run", [] {}, true, "  4,\n", {"-q", "--cache=cache", "--output=t.c", "-ct", "-M", "7"}, 0},
       {"nothing changed", [] {}, false, "  4,\n"},
       {"a value in the text", [] { WriteFile("t.C", Edited(Template, "a table", "squares")); },
        false, "/* squares */\n"},
@@ -69,8 +71,9 @@ TEST(Cache, AProgramIsUsedAgainOnlyWhenACompileWouldMakeTheSame) {
       {"the local header", [] { WriteFile("rows.h", "#define ROWS 4\n"); }, true, "  9,\n"},
       {"the macro code", [] { WriteFile("t.C", Edited(ReadFile("t.C"), "i * i", "i + i")); }, true,
        "  6,\n"},
+      // That run makes the stream of the new code and, from the kept files, of the stored one.
       {"a line above the macro code", [] { WriteFile("t.C", "\n" + ReadFile("t.C")); }, false,
-       "#line 8 \"t.C\"\n  6,\n"},
+       "#line 8 \"t.C\"\n  6,\n", {"-q", "--cache=cache", "--output=t.c", "-ct", "-M", "7"}, 2},
       {"__LINE__ in the macro code", [] { WriteFile("t.C", Edited(ReadFile("t.C"), "i + i", "i + __LINE__")); },
        true, "  9,\n"},
       {"a line above __LINE__", [] { WriteFile("t.C", "\n" + ReadFile("t.C")); }, true, "  10,\n"},
@@ -119,9 +122,14 @@ TEST(Cache, AProgramIsUsedAgainOnlyWhenACompileWouldMakeTheSame) {
     SCOPED_TRACE(change.what);
     change.apply();
     int before = Compiles();
+    std::string tokensBefore = ReadFile("tokens.log");
     RunResult r = RunVorn(change.args);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Compiles() - before, change.compiles ? 1 : 0);
+    const std::string tokensAfter = ReadFile("tokens.log");
+    if (change.tokens >= 0)
+      EXPECT_EQ(std::count(tokensAfter.begin(), tokensAfter.end(), '\n') -
+                    std::count(tokensBefore.begin(), tokensBefore.end(), '\n'), change.tokens);
     EXPECT_NE(ReadFile("t.c").find(change.holds), std::string::npos) << ReadFile("t.c");
     // The same run without the cache writes the same final source.
     ASSERT_EQ(RunVorn({"-q", "--output=plain.c", "-ct", "-M", change.args.back()}).status, 0);
