@@ -330,6 +330,13 @@ TEST(CompactForm, PrebuiltSupportServesOnlyWhenWhole) {
          WriteFile(base + ".sum", sum);
          fs::resize_file(base + ".h.gch", fs::file_size(base + ".h.gch") / 2);
        }, false},
+      // Another compiler, or another version of it, has another key: its part is another name.
+      {"a whole marked part of another key", [&] {
+         const std::string other = base.substr(0, base.rfind('-') + 1) + std::string(32, '0');
+         for (const char *ext : {".C", ".h", ".h.gch", ".o", ".sum"}) fs::rename(base + ext, other + ext);
+         WriteFile(other + ".o", ReadFile("marked.o"));
+         WriteFile(other + ".sum", markedSum);
+       }, false},
       {"no part at all", [] { fs::remove_all("inst/lib"); }, false},
   };
   for (const auto &row : rows) {
