@@ -160,10 +160,8 @@ static std::string FileState(const std::string &path) {
 // turns its OLD into NEW, so that a run in another checkout, whose map has the
 // same NEW, checks its own copy of the header; the path itself otherwise.
 static std::string KeptPath(const std::string &path) {
-  for (auto map = FilePrefixMaps.rbegin(); map != FilePrefixMaps.rend(); ++map)
-    if (path.compare(0, map->first.size(), map->first) == 0)
-      return "=" + map->second + "\t" + path.substr(map->first.size());
-  return path;
+  const auto *map = PrefixMapOf(path);
+  return map != nullptr ? "=" + map->second + "\t" + path.substr(map->first.size()) : path;
 }
 
 // The header a kept path names in this run: through the last map with that NEW.
@@ -227,7 +225,7 @@ static bool LineEntry(std::string &key, std::string &tokens) {
   std::string line;
   if (!ReadWholeFile(EntryPath(PendingLines, ".lines"), line) || line.size() < 35 || line[32] != ' ') return false;
   key = line.substr(0, 32);
-  tokens = line.substr(33, line.find('\n') == std::string::npos ? std::string::npos : line.find('\n') - 33);
+  tokens = line.substr(33, line.find('\n', 33) - 33);  // npos - 33 still takes the rest
   return tokens.size() == 32 || tokens == "-";
 }
 

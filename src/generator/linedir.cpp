@@ -44,10 +44,15 @@ std::string CString(std::string_view text) {
 
 std::vector<std::pair<std::string, std::string>> FilePrefixMaps;
 
-std::string MappedName(const std::string &name) {
+const std::pair<std::string, std::string> *PrefixMapOf(const std::string &name) {
   for (auto map = FilePrefixMaps.rbegin(); map != FilePrefixMaps.rend(); ++map)
-    if (name.compare(0, map->first.size(), map->first) == 0) return map->second + name.substr(map->first.size());
-  return name;
+    if (name.compare(0, map->first.size(), map->first) == 0) return &*map;
+  return nullptr;
+}
+
+std::string MappedName(const std::string &name) {
+  const auto *map = PrefixMapOf(name);
+  return map != nullptr ? map->second + name.substr(map->first.size()) : name;
 }
 
 std::string DirectiveText(int line, const char *name) {

@@ -34,6 +34,8 @@ enum DirectiveStep {
 // --file-prefix-map pairs (OLD, NEW), in command-line order.
 extern std::vector<std::pair<std::string, std::string>> FilePrefixMaps;
 
+// The last --file-prefix-map whose OLD begins name; null when none does.
+const std::pair<std::string, std::string> *PrefixMapOf(const std::string &name);
 // name as the directives write it: the NEW of the last --file-prefix-map whose OLD begins it
 // in place of that OLD (a plain prefix of characters, as gcc's option has it), or name itself.
 std::string MappedName(const std::string &name);
